@@ -1,0 +1,160 @@
+#include "base/VrnStrings.h"
+
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <locale.h>
+
+namespace {
+
+// The decimal digits of |X| as the run-time library saw them: 18 significant
+// digits from 1 upwards, 17 decimal places below 1. Returns the digit string
+// and the number of digits before the decimal point.
+void DecimalDigits(double X, std::string &digits, int &intLen)
+{
+    char buf[512];
+    const double ax = std::fabs(X);
+    if (ax >= 1.0) {
+        std::snprintf(buf, sizeof buf, "%.17e", ax);
+        // "d.ddddddddddddddddde+XX"
+        const std::string s(buf);
+        const size_t e = s.find('e');
+        digits = s.substr(0, 1) + s.substr(2, e - 2);
+        intLen = std::atoi(s.c_str() + e + 1) + 1;
+        if (intLen > static_cast<int>(digits.size()))
+            digits.append(static_cast<size_t>(intLen) - digits.size(), '0');
+    } else {
+        std::snprintf(buf, sizeof buf, "%.17f", ax);
+        // "0.ddddddddddddddddd" (or "1.000..." when rounding reached 1)
+        const std::string s(buf);
+        const size_t dot = s.find('.');
+        digits = s.substr(0, dot) + s.substr(dot + 1);
+        intLen = static_cast<int>(dot);
+    }
+}
+
+} // namespace
+
+std::string FloatToDecStr(double X, int Decimals, char DecSep, char ThousandSep)
+{
+    if (Decimals < 0)
+        Decimals = 0;
+    if (std::isnan(X))
+        return "NAN";
+    if (std::isinf(X))
+        return X < 0 ? "-INF" : "INF";
+
+    std::string digits;
+    int intLen = 0;
+    DecimalDigits(X, digits, intLen);
+
+    // Cut at the last shown place; a first dropped digit of 5 or more rounds up.
+    const size_t keep = static_cast<size_t>(intLen) + static_cast<size_t>(Decimals);
+    if (keep < digits.size()) {
+        const bool up = digits[keep] >= '5';
+        digits.resize(keep);
+        if (up) {
+            size_t i = digits.size();
+            while (i > 0 && digits[i - 1] == '9')
+                digits[--i] = '0';
+            if (i == 0) {
+                digits.insert(digits.begin(), '1');
+                ++intLen;
+            } else {
+                ++digits[i - 1];
+            }
+        }
+    } else {
+        digits.append(keep - digits.size(), '0');
+    }
+
+    std::string intPart = digits.substr(0, static_cast<size_t>(intLen));
+    const size_t firstNonZero = intPart.find_first_not_of('0');
+    intPart = firstNonZero == std::string::npos ? "0" : intPart.substr(firstNonZero);
+
+    std::string text = X < 0 ? "-" : "";
+    text += intPart;
+    if (Decimals > 0)
+        text += DecSep + digits.substr(static_cast<size_t>(intLen));
+
+    if (ThousandSep != '\0') {
+        // Groups of three leftwards from the separator, never right after a leading '-'.
+        const size_t sepPos = text.find(DecSep);
+        long p = sepPos == std::string::npos ? static_cast<long>(text.size()) + 1 : static_cast<long>(sepPos) + 1;
+        for (;;) {
+            p -= 3;
+            if (p <= 0)
+                break;
+            if (p > 1 && text[static_cast<size_t>(p - 2)] != '-')
+                text.insert(static_cast<size_t>(p - 1), 1, ThousandSep);
+        }
+    }
+    return text;
+}
+
+std::string FloatToDecStrTrim(double X, int Decimals, char DecSep)
+{
+    if (X == 0)
+        return std::string();
+    std::string text = FloatToDecStr(X, Decimals, DecSep, '\0');
+    if (Decimals > 0) {
+        while (!text.empty() && text.back() == '0')
+            text.pop_back();
+        if (!text.empty() && text.back() == DecSep)
+            text.pop_back();
+    }
+    return text;
+}
+
+double DecStrToFloat(const std::string &Text, char DecSep, double Default)
+{
+    std::string s = Text;
+    if (DecSep != '.') {
+        const size_t p = s.find(DecSep);
+        if (p != std::string::npos)
+            s[p] = '.';
+    }
+
+    // Leading blanks, sign, digits with at most one '.', optional exponent; nothing else.
+    size_t i = 0;
+    while (i < s.size() && s[i] == ' ')
+        ++i;
+    const size_t start = i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+        ++i;
+    size_t mantissaDigits = 0;
+    bool point = false;
+    for (; i < s.size(); ++i) {
+        if (s[i] >= '0' && s[i] <= '9')
+            ++mantissaDigits;
+        else if (s[i] == '.' && !point)
+            point = true;
+        else
+            break;
+    }
+    if (mantissaDigits == 0)
+        return Default;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+            ++i;
+        size_t expDigits = 0;
+        while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
+            ++i;
+            ++expDigits;
+        }
+        if (expDigits == 0)
+            return Default;
+    }
+    if (i != s.size())
+        return Default;
+
+    // The grammar above is a subset of strtod's; parse in the C locale so the
+    // user's locale never changes what '.' means.
+    static locale_t cLocale = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(0));
+    const double value = strtod_l(s.c_str() + start, nullptr, cLocale);
+    if (std::isinf(value))
+        return Default; // beyond the Double range
+    return value;
+}

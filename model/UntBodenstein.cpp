@@ -1,0 +1,209 @@
+#include "model/UntBodenstein.h"
+#include "platform/FpGuard.h"
+#include "platform/StringList.h"
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+const char *const SKindNames[2] = {"Sreal", "N/N0"};
+const char *const BoKindNames[2] = {"Bo", "n"};
+
+double NN0Dispersion(double Da, double Bo)
+{
+    FpClear();
+    const double a = FpResult(sqrtl(static_cast<long double>(Da) * 4 / Bo + 1));
+    const long double P = (1 + static_cast<long double>(a)) * (1 + static_cast<long double>(a));
+    const long double Q = (1 - static_cast<long double>(a)) * (1 - static_cast<long double>(a));
+    const long double E1 = expl((1 - static_cast<long double>(a)) * (-static_cast<long double>(Bo)) / 2);
+    const long double E2 = expl((1 + static_cast<long double>(a)) * (-static_cast<long double>(Bo)) / 2);
+    const long double D = FpStore(P * E1 - Q * E2);
+    return FpResult(4 * static_cast<long double>(a) / D);
+}
+
+long double Square(double x)
+{
+    return static_cast<long double>(x) * x;
+}
+
+void NewtonStepBo(double &Bo, double Da, double Target)
+{
+    FpClear();
+    const long double bo = Bo;
+    const long double A = 4 * static_cast<long double>(Da) / bo;
+    const long double dA = -4 * static_cast<long double>(Da) / Square(Bo);
+    const long double a = sqrtl(A + 1);
+    const long double da = dA / a / 2;
+    const long double E1 = expl(-(1 - a) * bo / 2);
+    const long double dE1 = E1 * (bo * da / 2 - (1 - a) / 2);
+    const long double E2 = expl(-(1 + a) * bo / 2);
+    const long double dE2 = E2 * (-bo * da / 2 - (1 + a) / 2);
+    const long double Q1 = Square(static_cast<double>(1 + a));
+    const long double dQ1 = 2 * da * (1 + a);
+    const long double Q2 = Square(static_cast<double>(1 - a));
+    const long double dQ2 = -2 * da * (1 - a);
+    const long double D = Q1 * E1 - Q2 * E2;
+    const long double dD = dQ1 * E1 + Q1 * dE1 - dQ2 * E2 - Q2 * dE2;
+    const long double next = bo - Square(static_cast<double>(D)) * (4 * a / D - Target) / (4 * da * D - 4 * a * dD);
+    Bo = FpResult(next);
+}
+
+double NN0ToKind(std::uint8_t Kind, double Value)
+{
+    if (Kind == 1)
+        return Value;
+    FpClear();
+    return FpResult(-logl(Value));
+}
+
+double KindToBo(std::uint8_t Kind, double Value)
+{
+    if (Kind == 0)
+        return Value;
+    FpClear();
+    const long double x = Value;
+    return FpResult((x - 1) + sqrtl(x * x + x - 2));
+}
+
+double NN0Tanks(double n, double Da)
+{
+    FpClear();
+    const long double base = 1 + static_cast<long double>(Da) / n;
+    return FpResult(powl(base, -static_cast<long double>(n)));
+}
+
+double STanks(double n, double Da)
+{
+    return NN0ToKind(0, NN0Tanks(n, Da));
+}
+
+namespace {
+
+void FillKindList(TStrings &Strings, const char *const (&names)[2])
+{
+    Strings.Clear();
+    for (int i = 0; i < 2; ++i)
+        Strings.AddObject(names[i], i);
+}
+
+} // namespace
+
+void FillSKindList(TStrings &Strings)
+{
+    FillKindList(Strings, SKindNames);
+}
+
+void FillBoKindList(TStrings &Strings)
+{
+    FillKindList(Strings, BoKindNames);
+}
+
+double SToKind(std::uint8_t Kind, double Value)
+{
+    if (Kind == 0)
+        return Value;
+    FpClear();
+    return FpResult(expl(-static_cast<long double>(Value)));
+}
+
+double KindToN(std::uint8_t Kind, double Value)
+{
+    if (Kind == 1)
+        return Value;
+    FpClear();
+    const long double x = Value;
+    return FpResult(x * x / (2 * x + 3) + 1);
+}
+
+long double SDispersionAccurate(long double Da, long double Bo)
+{
+    if (Bo <= 0)
+        return log1pl(Da);
+    if (std::isinf(Bo))
+        return Da;
+    // With x = 4 Da/Bo and a = sqrt(1 + x):
+    // S = 2 ln(1 + a) - ln(4a) + (a - 1) Bo/2 + ln(1 - r^2 e^(-a Bo)), r = (a - 1)/(a + 1),
+    // where a - 1 is taken as x/(a + 1) and the last term through expm1, so
+    // neither a huge nor a tiny Bo cancels digits away.
+    const long double x = 4 * Da / Bo;
+    const long double a = sqrtl(1 + x);
+    const long double am1 = x / (a + 1);
+    const long double lnR = a > 3 ? log1pl(-2 / (a + 1)) : logl(am1 / (a + 1));
+    return 2 * logl(1 + a) - logl(4 * a) + am1 * Bo / 2 + logl(-expm1l(2 * lnR - a * Bo));
+}
+
+namespace {
+
+// The written iteration; false when it faults or leaves the positive numbers.
+bool NewtonIterationBo(double Da, double Target, int MaxSteps, double StopAbove, double &Bo)
+{
+    Bo = 50.0;
+    try {
+        for (int i = 0; i < MaxSteps; ++i) {
+            NewtonStepBo(Bo, Da, Target);
+            if (StopAbove > 0 && Bo > StopAbove)
+                break;
+        }
+    } catch (...) {
+        return false;
+    }
+    return std::isfinite(Bo) && Bo > 0;
+}
+
+// Bisection over the ordered bit patterns of the positive doubles: at most 64
+// halvings end at two neighbouring doubles around the root.
+double BisectBo(long double Da, long double S)
+{
+    std::uint64_t lo = 0;                                                         // Bo = 0
+    std::uint64_t hi = std::bit_cast<std::uint64_t>(std::numeric_limits<double>::infinity());
+    long double sLo = log1pl(Da);
+    long double sHi = Da;
+    while (hi - lo > 1) {
+        const std::uint64_t mid = lo + (hi - lo) / 2;
+        const long double sMid = SDispersionAccurate(Da, std::bit_cast<double>(mid));
+        if (sMid < S) {
+            lo = mid;
+            sLo = sMid;
+        } else {
+            hi = mid;
+            sHi = sMid;
+        }
+    }
+    if (lo == 0)
+        return std::bit_cast<double>(hi);
+    if (std::isinf(std::bit_cast<double>(hi)))
+        return std::bit_cast<double>(lo);
+    return (S - sLo <= sHi - S) ? std::bit_cast<double>(lo) : std::bit_cast<double>(hi);
+}
+
+} // namespace
+
+TBoSolution SolveBoForNN0(double Da, double Target, int MaxSteps, double StopAbove)
+{
+    TBoSolution result{TBoRootKind::Invalid, 0.0};
+    if (!(Da > 0) || !std::isfinite(Da) || !(Target >= 0) || std::isnan(Target))
+        return result;
+
+    const long double S = Target == 0 ? std::numeric_limits<long double>::infinity()
+                                      : -logl(static_cast<long double>(Target));
+    if (S <= log1pl(Da)) {
+        result.Kind = TBoRootKind::BelowRange;
+    } else if (S >= Da) {
+        result.Kind = TBoRootKind::AboveRange;
+        result.Bo = std::numeric_limits<double>::infinity();
+    } else {
+        result.Kind = TBoRootKind::Root;
+        double bo = 0;
+        // The iteration's own answer stands wherever it reached the root:
+        // the root then lies within a relative 1e-9 of it.
+        if (NewtonIterationBo(Da, Target, MaxSteps, StopAbove, bo)
+            && SDispersionAccurate(Da, bo * (1 - 1e-9L)) <= S
+            && SDispersionAccurate(Da, bo * (1 + 1e-9L)) >= S)
+            result.Bo = bo;
+        else
+            result.Bo = BisectBo(Da, S);
+    }
+    FpClear(); // nothing of the solve's quiet work reaches the caller's checks
+    return result;
+}

@@ -1,0 +1,19 @@
+#pragma once
+// The application object: every exception that leaves an event handler ends
+// in one error box, and the program goes on.
+#include <QApplication>
+#include <exception>
+#include <string>
+
+class TApplication : public QApplication {
+public:
+    TApplication(int &argc, char **argv);
+    bool notify(QObject *receiver, QEvent *event) override;
+};
+
+// Shows the application's error box for an exception nobody caught.
+void ShowException(const std::exception &e);
+// The same for a failure that carries no exception object.
+void ShowErrorText(const std::string &text);
+// The title of the error box and of message boxes: the program's name.
+std::string ApplicationTitle();
