@@ -179,15 +179,14 @@ double BisectBo(long double Da, long double S)
 
 } // namespace
 
-TBoSolution SolveBoForNN0(double Da, double Target, int MaxSteps, double StopAbove)
+namespace {
+
+TBoSolution SolveBo(double Da, long double S, double Target, int MaxSteps, double StopAbove)
 {
     TBoSolution result{TBoRootKind::Invalid, 0.0};
-    if (!(Da > 0) || !std::isfinite(Da) || !(Target >= 0) || std::isnan(Target))
-        return result;
-
-    const long double S = Target == 0 ? std::numeric_limits<long double>::infinity()
-                                      : -logl(static_cast<long double>(Target));
-    if (S <= log1pl(Da)) {
+    if (!(Da > 0) || !std::isfinite(Da) || std::isnan(S) || S < 0) {
+        // keep Invalid
+    } else if (S <= static_cast<double>(log1pl(Da))) { // the boundary as a Double, like S itself
         result.Kind = TBoRootKind::BelowRange;
     } else if (S >= Da) {
         result.Kind = TBoRootKind::AboveRange;
@@ -204,6 +203,24 @@ TBoSolution SolveBoForNN0(double Da, double Target, int MaxSteps, double StopAbo
         else
             result.Bo = BisectBo(Da, S);
     }
-    FpClear(); // nothing of the solve's quiet work reaches the caller's checks
+    FpClear(); // nothing of the solve's quiet work (or a NaN compared) reaches the caller's checks
     return result;
+}
+
+} // namespace
+
+TBoSolution SolveBoForNN0(double Da, double Target, int MaxSteps, double StopAbove)
+{
+    long double S = std::numeric_limits<long double>::quiet_NaN();
+    if (Target == 0)
+        S = std::numeric_limits<long double>::infinity();
+    else if (Target > 0)
+        S = -logl(static_cast<long double>(Target));
+    return SolveBo(Da, S, Target, MaxSteps, StopAbove);
+}
+
+TBoSolution SolveBoForS(double Da, double S, int MaxSteps, double StopAbove)
+{
+    const double target = static_cast<double>(expl(-static_cast<long double>(S)));
+    return SolveBo(Da, S, target, MaxSteps, StopAbove);
 }

@@ -46,6 +46,8 @@ struct TBoSolution {
 // result wherever it converges to the root; elsewhere the root is bracketed and
 // found to full double precision. Raises nothing.
 TBoSolution SolveBoForNN0(double Da, double Target, int MaxSteps = 50, double StopAbove = 0);
+// The same for a wanted S; the iteration then aims at the Target exp(-S).
+TBoSolution SolveBoForS(double Da, double S, int MaxSteps = 50, double StopAbove = 0);
 
 // S = -ln N/N0 of the axial dispersion model, accurate for every Bo >= 0
 // (written without cancellation; the solver brackets its roots with it).
