@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <exception>
 #include <string>
+#include <utility>
 
 class TApplication : public QApplication {
 public:
@@ -15,5 +16,21 @@ public:
 void ShowException(const std::exception &e);
 // The same for a failure that carries no exception object.
 void ShowErrorText(const std::string &text);
+// Wraps an event handler so that an exception it raises ends in the error box
+// right there, before it could unwind through the toolkit's frames.
+template <class F>
+auto Safely(F handler)
+{
+    return [handler](auto &&...args) {
+        try {
+            handler(std::forward<decltype(args)>(args)...);
+        } catch (const std::exception &e) {
+            ShowException(e);
+        } catch (...) {
+            ShowErrorText("Unknown exception");
+        }
+    };
+}
+
 // The title of the error box and of message boxes: the program's name.
 std::string ApplicationTitle();
