@@ -158,3 +158,150 @@ double DecStrToFloat(const std::string &Text, char DecSep, double Default)
         return Default; // beyond the Double range
     return value;
 }
+
+namespace {
+
+// Position and length of field Index (from 1), or npos when Text has fewer
+// fields. Each search continues behind the previous match, so none overlap.
+size_t FindField(const std::string &Text, const std::string &Separator, int Index, size_t &length)
+{
+    size_t start = 0;
+    for (int field = 1; field < Index; ++field) {
+        const size_t hit = Separator.empty() ? std::string::npos : Text.find(Separator, start);
+        if (hit == std::string::npos)
+            return std::string::npos;
+        start = hit + Separator.size();
+    }
+    const size_t end = Separator.empty() ? std::string::npos : Text.find(Separator, start);
+    length = (end == std::string::npos ? Text.size() : end) - start;
+    return start;
+}
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// Leading blanks, an optional sign, then decimal digits or hex digits after
+// '$' or 0x, and nothing else; false when that fails or leaves the int range.
+bool TextToInt(const std::string &s, int &value)
+{
+    size_t i = 0;
+    while (i < s.size() && s[i] == ' ')
+        ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+        negative = s[i++] == '-';
+    int base = 10;
+    if (i < s.size() && s[i] == '$') {
+        base = 16;
+        ++i;
+    } else if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
+        base = 16;
+        i += 2;
+    }
+    if (i == s.size())
+        return false;
+    const long long limit = negative ? 2147483648LL : 2147483647LL;
+    long long magnitude = 0;
+    for (; i < s.size(); ++i) {
+        const int d = HexDigit(s[i]);
+        if (d < 0 || d >= base)
+            return false;
+        magnitude = magnitude * base + d;
+        if (magnitude > limit)
+            return false;
+    }
+    value = static_cast<int>(negative ? -magnitude : magnitude);
+    return true;
+}
+
+} // namespace
+
+std::string GetToken(const std::string &Text, const std::string &Separator, int Index)
+{
+    if (Index < 1)
+        return std::string();
+    size_t length = 0;
+    const size_t start = FindField(Text, Separator, Index, length);
+    return start == std::string::npos ? std::string() : Text.substr(start, length);
+}
+
+int CountTokens(const std::string &Text, const std::string &Separator)
+{
+    if (Text.empty())
+        return 0;
+    int count = 1;
+    if (Separator.empty())
+        return count;
+    for (size_t hit = Text.find(Separator); hit != std::string::npos;
+         hit = Text.find(Separator, hit + Separator.size()))
+        ++count;
+    return count;
+}
+
+int GetTokenInt(const std::string &Text, const std::string &Separator, int Index)
+{
+    int value = 0;
+    return TextToInt(GetToken(Text, Separator, Index), value) ? value : 0;
+}
+
+TCharSet CharSet(const std::string &Chars)
+{
+    TCharSet set;
+    for (const char c : Chars)
+        set.set(static_cast<unsigned char>(c));
+    return set;
+}
+
+std::string DeleteCharsInSet(const std::string &Text, const TCharSet &Chars)
+{
+    std::string result;
+    result.reserve(Text.size());
+    for (const char c : Text)
+        if (!Chars.test(static_cast<unsigned char>(c)))
+            result += c;
+    return result;
+}
+
+std::string KeepChars(const std::string &Text, const std::string &Allowed)
+{
+    return DeleteCharsInSet(Text, ~CharSet(Allowed));
+}
+
+std::string HexXorEncode(const std::string &Plain, const std::string &Key)
+{
+    if (Key.empty())
+        return Plain;
+    static const char digits[] = "0123456789ABCDEF";
+    std::string hex;
+    hex.reserve(Plain.size() * 2);
+    for (size_t i = 0; i < Plain.size(); ++i) {
+        const unsigned char b = static_cast<unsigned char>(Plain[i] ^ Key[i % Key.size()]);
+        hex += digits[b >> 4];
+        hex += digits[b & 0x0F];
+    }
+    return hex;
+}
+
+std::string HexXorDecode(const std::string &Hex, const std::string &Key)
+{
+    if (Key.empty() || Hex.size() % 2 != 0)
+        return std::string();
+    std::string plain;
+    plain.reserve(Hex.size() / 2);
+    for (size_t i = 0; i < Hex.size(); i += 2) {
+        const int hi = HexDigit(Hex[i]);
+        const int lo = HexDigit(Hex[i + 1]);
+        if (hi < 0 || lo < 0)
+            return std::string();
+        plain += static_cast<char>((hi << 4 | lo) ^ static_cast<unsigned char>(Key[(i / 2) % Key.size()]));
+    }
+    return plain;
+}

@@ -1,0 +1,30 @@
+#pragma once
+// Dates and times as day counts, a mask-driven date-time parser, the user's
+// date mask and the names of calendar periods.
+#include <string>
+
+// Days since 30 December 1899; the time of day is the fraction.
+using TDateTime = double;
+
+// Reads Text aligned character by character with Mask (fields DD, MM, YYYY
+// or YY, HH, NN, SS). 0 for an empty Text or Mask. Raises EConvertError for a
+// day that does not exist or a time of day out of range.
+TDateTime StrToDateTimeMask(const std::string &Mask, const std::string &Text);
+
+// The day count of a date of the years 1 to 9999; EConvertError otherwise.
+TDateTime EncodeDate(unsigned short Year, unsigned short Month, unsigned short Day);
+// The fraction of a day; EConvertError for a value out of range.
+TDateTime EncodeTime(unsigned short Hour, unsigned short Min, unsigned short Sec, unsigned short MSec);
+
+// The user's short date format as a mask: upper case, only the letters and
+// separators a mask uses, the year always four digits. Built on first use so
+// it is safe from other static initialisers.
+const std::string &DateMask();
+// The mask made from a short date format in the letters d, M and y.
+std::string DateMaskFromFormat(const std::string &ShortDateFormat);
+
+// Period names in the order day, week, month, quarter, year, decade, century.
+inline constexpr const char *PeriodSingularDe[7] = {"Tag", "Woche", "Monat", "Quartal", "Jahr", "Jahrzent", "Jahrhundert"};
+inline constexpr const char *PeriodPluralDe[7] = {"Tage", "Wochen", "Monate", "Quartale", "Jahre", "Jahrzente", "Jahrhunderte"};
+inline constexpr const char *PeriodSingularEn[7] = {"Day", "Week", "Month", "Quarter", "Year", "Decade", "Century"};
+inline constexpr const char *PeriodPluralEn[7] = {"Days", "Weeks", "Months", "Quarters", "Years", "Decades", "Centuries"};
