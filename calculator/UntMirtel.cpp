@@ -178,6 +178,10 @@ TFrmMirtel::TFrmMirtel(QWidget *parent)
     LblVarnekHome->SetURL(VarnekHomePage);
     LblVarnekHome->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     LblVarnekHome->setLayoutDirection(Qt::RightToLeft);
+    // Right-justified and sized to its text: it grows to the left from its right edge.
+    const int right = LblVarnekHome->geometry().right();
+    LblVarnekHome->adjustSize();
+    LblVarnekHome->move(right - LblVarnekHome->width() + 1, 10);
     Bevel2 = Line(Panel1, "Bevel2", QFrame::HLine, 0, 31, 419, 2);
 
     CmbCalcBo = KindCombo(this, "CmbCalcBo", 8, 44, false);
@@ -220,11 +224,11 @@ TFrmMirtel::TFrmMirtel(QWidget *parent)
     connect(BtnCalcBo, &QPushButton::clicked, this, Safely([this] { BtnCalcBoClick(); }));
     connect(BtnCalcDa, &QPushButton::clicked, this, Safely([this] { Button2Click(); }));
     // A kind switch converts the shown value once per real change of the kind.
-    connect(CmbCalcBo, &QComboBox::currentIndexChanged, this, Safely([this](int) { CmbCalcBoChange(); }));
-    connect(CmbCalcCellRatio, &QComboBox::currentIndexChanged, this, Safely([this](int) { CmbCalcCellRatioChange(); }));
-    connect(CmbBo_n, &QComboBox::currentIndexChanged, this, Safely([this](int) { CmbBo_nChange(); }));
-    connect(CmbCalcCellCount, &QComboBox::currentIndexChanged, this, Safely([this](int) { CmbCalcCellCountChange(); }));
-    connect(ActAbout, &QAction::triggered, this, Safely([this](bool) { ActAboutExecute(); }));
+    connect(CmbCalcBo, &QComboBox::currentIndexChanged, this, Safely([this] { CmbCalcBoChange(); }));
+    connect(CmbCalcCellRatio, &QComboBox::currentIndexChanged, this, Safely([this] { CmbCalcCellRatioChange(); }));
+    connect(CmbBo_n, &QComboBox::currentIndexChanged, this, Safely([this] { CmbBo_nChange(); }));
+    connect(CmbCalcCellCount, &QComboBox::currentIndexChanged, this, Safely([this] { CmbCalcCellCountChange(); }));
+    connect(ActAbout, &QAction::triggered, this, Safely([this] { ActAboutExecute(); }));
     connect(LblVarnekHome, &TVrkHyperlinkLabel::clicked, this, Safely([this] { LblVarnekHomeClick(); }));
 }
 
@@ -262,7 +266,7 @@ double TFrmMirtel::ReadSreal() const
 
 void TFrmMirtel::BtnCalcBoClick()
 {
-    const double Da = EdtDa->AsFloat();
+    const double Da = EdtDa->GetAsFloat();
     TBoSolution solution{TBoRootKind::Invalid, 0};
     try {
         const double v = ReadSreal();
@@ -281,12 +285,12 @@ void TFrmMirtel::BtnCalcBoClick()
 
 void TFrmMirtel::Button2Click()
 {
-    double X = EdtBo->AsFloat();
+    double X = EdtBo->GetAsFloat();
     double NN0 = 0;
     try {
         if (Kind(CmbBo_n) == 1)
             X = KindToBo(1, X);
-        NN0 = NN0Dispersion(EdtDaForS->AsFloat(), X);
+        NN0 = NN0Dispersion(EdtDaForS->GetAsFloat(), X);
     } catch (...) {
         EdtResultRight->setText(ToQ(InvalidRange));
         return;
@@ -329,7 +333,7 @@ void TFrmMirtel::CmbCalcCellCountChange()
 
 void TFrmMirtel::ActAboutExecute()
 {
-    ShowAbout("Mirtel", "1.0.0");
+    ShowAbout<TFrmAbout>("Mirtel", "1.0.0");
 }
 
 void TFrmMirtel::LblVarnekHomeClick()

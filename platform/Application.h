@@ -16,14 +16,14 @@ public:
 void ShowException(const std::exception &e);
 // The same for a failure that carries no exception object.
 void ShowErrorText(const std::string &text);
-// Wraps an event handler so that an exception it raises ends in the error box
+// Wraps an event handler (taking no arguments; a signal's arguments are dropped) so that an exception it raises ends in the error box
 // right there, before it could unwind through the toolkit's frames.
 template <class F>
 auto Safely(F handler)
 {
-    return [handler](auto &&...args) {
+    return [handler]() {
         try {
-            handler(std::forward<decltype(args)>(args)...);
+            handler();
         } catch (const std::exception &e) {
             ShowException(e);
         } catch (...) {

@@ -149,6 +149,7 @@ TEST_F(Mirtel, InvalidInputsShowTheRangeText)
     Choose(form->CmbBo_n, "n");
     Retype(form->EdtBo, "0,5");
     EXPECT_EQ(Right(), Invalid);
+    Retype(form->EdtBo, "");
     Choose(form->CmbBo_n, "Bo");
     Retype(form->EdtBo, "");
     EXPECT_EQ(Right(), Invalid);
@@ -186,8 +187,8 @@ TEST_F(Mirtel, UnprotectedConversionsReachTheErrorBoxAndTheWindowGoesOn)
 
     // An N/N0 that underflows to 0 cannot be shown as S: the field keeps its text.
     EXPECT_EQ(Right(), "29,6");
-    Retype(form->EdtDaForS, "99999");
-    Retype(form->EdtBo, "99999");
+    Retype(form->EdtDaForS, "2000");
+    Retype(form->EdtBo, "2000");
     EXPECT_EQ(Right(), "29,6");
     EXPECT_EQ(dialogs.Messages.size(), 2u);
     Choose(form->CmbCalcCellRatio, "N/N0");
