@@ -35,21 +35,7 @@ std::string CurrencyToFixed(Currency Value, int Decimals, char Sep)
     const size_t places = std::min<size_t>({static_cast<size_t>(Decimals), CurrencyPlaces,
                                             intSignificant >= 15 ? 0 : 15 - intSignificant});
     const size_t keep = intLen + places;
-    if (keep < digits.size()) {
-        const bool up = digits[keep] >= '5';
-        digits.resize(keep);
-        if (up) {
-            size_t i = digits.size();
-            while (i > 0 && digits[i - 1] == '9')
-                digits[--i] = '0';
-            if (i == 0) {
-                digits.insert(digits.begin(), '1');
-                ++intLen;
-            } else {
-                ++digits[i - 1];
-            }
-        }
-    }
+    RoundDigitsHalfUp(digits, keep, intLen);
     digits.append(intLen + static_cast<size_t>(Decimals) - digits.size(), '0');
 
     const bool allZero = digits.find_first_not_of('0') == std::string::npos;

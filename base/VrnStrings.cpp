@@ -11,7 +11,7 @@ namespace {
 // The decimal digits of |X| as the run-time library saw them: 18 significant
 // digits from 1 upwards, 17 decimal places below 1. Returns the digit string
 // and the number of digits before the decimal point.
-void DecimalDigits(double X, std::string &digits, int &intLen)
+void DecimalDigits(double X, std::string &digits, size_t &intLen)
 {
     char buf[512];
     const double ax = std::fabs(X);
@@ -21,20 +21,39 @@ void DecimalDigits(double X, std::string &digits, int &intLen)
         const std::string s(buf);
         const size_t e = s.find('e');
         digits = s.substr(0, 1) + s.substr(2, e - 2);
-        intLen = std::atoi(s.c_str() + e + 1) + 1;
-        if (intLen > static_cast<int>(digits.size()))
-            digits.append(static_cast<size_t>(intLen) - digits.size(), '0');
+        intLen = static_cast<size_t>(std::atoi(s.c_str() + e + 1) + 1);
+        if (intLen > digits.size())
+            digits.append(intLen - digits.size(), '0');
     } else {
         std::snprintf(buf, sizeof buf, "%.17f", ax);
         // "0.ddddddddddddddddd" (or "1.000..." when rounding reached 1)
         const std::string s(buf);
         const size_t dot = s.find('.');
         digits = s.substr(0, dot) + s.substr(dot + 1);
-        intLen = static_cast<int>(dot);
+        intLen = dot;
     }
 }
 
 } // namespace
+
+void RoundDigitsHalfUp(std::string &Digits, size_t Keep, size_t &IntLen)
+{
+    if (Keep >= Digits.size())
+        return;
+    const bool up = Digits[Keep] >= '5';
+    Digits.resize(Keep);
+    if (!up)
+        return;
+    size_t i = Digits.size();
+    while (i > 0 && Digits[i - 1] == '9')
+        Digits[--i] = '0';
+    if (i == 0) {
+        Digits.insert(Digits.begin(), '1');
+        ++IntLen;
+    } else {
+        ++Digits[i - 1];
+    }
+}
 
 std::string FloatToDecStr(double X, int Decimals, char DecSep, char ThousandSep)
 {
@@ -46,37 +65,23 @@ std::string FloatToDecStr(double X, int Decimals, char DecSep, char ThousandSep)
         return X < 0 ? "-INF" : "INF";
 
     std::string digits;
-    int intLen = 0;
+    size_t intLen = 0;
     DecimalDigits(X, digits, intLen);
 
     // Cut at the last shown place; a first dropped digit of 5 or more rounds up.
-    const size_t keep = static_cast<size_t>(intLen) + static_cast<size_t>(Decimals);
-    if (keep < digits.size()) {
-        const bool up = digits[keep] >= '5';
-        digits.resize(keep);
-        if (up) {
-            size_t i = digits.size();
-            while (i > 0 && digits[i - 1] == '9')
-                digits[--i] = '0';
-            if (i == 0) {
-                digits.insert(digits.begin(), '1');
-                ++intLen;
-            } else {
-                ++digits[i - 1];
-            }
-        }
-    } else {
+    const size_t keep = intLen + static_cast<size_t>(Decimals);
+    RoundDigitsHalfUp(digits, keep, intLen);
+    if (keep > digits.size())
         digits.append(keep - digits.size(), '0');
-    }
 
-    std::string intPart = digits.substr(0, static_cast<size_t>(intLen));
+    std::string intPart = digits.substr(0, intLen);
     const size_t firstNonZero = intPart.find_first_not_of('0');
     intPart = firstNonZero == std::string::npos ? "0" : intPart.substr(firstNonZero);
 
     std::string text = X < 0 ? "-" : "";
     text += intPart;
     if (Decimals > 0)
-        text += DecSep + digits.substr(static_cast<size_t>(intLen));
+        text += DecSep + digits.substr(intLen);
 
     if (ThousandSep != '\0') {
         // Groups of three leftwards from the separator, never right after a leading '-'.

@@ -5,6 +5,11 @@
 #include <bitset>
 #include <string>
 
+// Cuts a string of decimal digits to its first Keep digits; a first dropped
+// digit of 5 or more rounds up, and a carry out of the first digit adds a
+// leading '1' and one to IntLen (the count of digits before the point).
+void RoundDigitsHalfUp(std::string &Digits, size_t Keep, size_t &IntLen);
+
 // Fixed-point text of X with Decimals places; ThousandSep '\0' means no grouping.
 std::string FloatToDecStr(double X, int Decimals, char DecSep, char ThousandSep);
 // As FloatToDecStr without grouping, trailing zeros removed; empty for 0.
