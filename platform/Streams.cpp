@@ -1,0 +1,206 @@
+#include "platform/Streams.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+void TStream::ReadBuffer(void *Buffer, std::int64_t Count)
+{
+    if (Count <= 0)
+        return;
+    std::int64_t done = 0;
+    while (done < Count) {
+        const std::int64_t n = Read(static_cast<char *>(Buffer) + done, Count - done);
+        if (n <= 0)
+            throw EReadError("Stream read error");
+        done += n;
+    }
+}
+
+void TStream::WriteBuffer(const void *Buffer, std::int64_t Count)
+{
+    if (Count <= 0)
+        return;
+    std::int64_t done = 0;
+    while (done < Count) {
+        const std::int64_t n = Write(static_cast<const char *>(Buffer) + done, Count - done);
+        if (n <= 0)
+            throw EWriteError("Stream write error");
+        done += n;
+    }
+}
+
+std::int64_t TStream::CopyFrom(TStream &Source, std::int64_t Count)
+{
+    if (Count == 0) {
+        Source.SetPosition(0);
+        Count = Source.Size();
+    }
+    std::vector<char> buffer(static_cast<size_t>(std::min<std::int64_t>(Count, 1 << 16)));
+    std::int64_t left = Count;
+    while (left > 0) {
+        const std::int64_t n = std::min<std::int64_t>(left, static_cast<std::int64_t>(buffer.size()));
+        Source.ReadBuffer(buffer.data(), n);
+        WriteBuffer(buffer.data(), n);
+        left -= n;
+    }
+    return Count;
+}
+
+TFileStream::TFileStream(const std::string &FileName, unsigned Mode)
+    : Name(FileName)
+{
+    if (Mode == fmCreate) {
+        Fd = ::open(FileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (Fd < 0)
+            throw EFCreateError("Cannot create file \"" + FileName + "\". " + std::strerror(errno));
+        return;
+    }
+    int flags = O_RDONLY;
+    if ((Mode & 3) == fmOpenWrite)
+        flags = O_WRONLY;
+    else if ((Mode & 3) == fmOpenReadWrite)
+        flags = O_RDWR;
+    Fd = ::open(FileName.c_str(), flags | O_CLOEXEC);
+    if (Fd < 0)
+        throw EFOpenError("Cannot open file \"" + FileName + "\". " + std::strerror(errno));
+    struct stat st {};
+    if (::fstat(Fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(Fd);
+        Fd = -1;
+        throw EFOpenError("Cannot open file \"" + FileName + "\". " + std::strerror(EISDIR));
+    }
+}
+
+TFileStream::~TFileStream()
+{
+    if (Fd >= 0)
+        ::close(Fd);
+}
+
+std::int64_t TFileStream::Read(void *Buffer, std::int64_t Count)
+{
+    if (Count <= 0)
+        return 0;
+    for (;;) {
+        const ssize_t n = ::read(Fd, Buffer, static_cast<size_t>(Count));
+        if (n >= 0)
+            return n;
+        if (errno != EINTR)
+            return 0;
+    }
+}
+
+std::int64_t TFileStream::Write(const void *Buffer, std::int64_t Count)
+{
+    if (Count <= 0)
+        return 0;
+    for (;;) {
+        const ssize_t n = ::write(Fd, Buffer, static_cast<size_t>(Count));
+        if (n >= 0)
+            return n;
+        if (errno != EINTR)
+            return 0;
+    }
+}
+
+std::int64_t TFileStream::Seek(std::int64_t Offset, TSeekOrigin Origin)
+{
+    const int whence = Origin == soBeginning ? SEEK_SET : Origin == soCurrent ? SEEK_CUR : SEEK_END;
+    const off_t pos = ::lseek(Fd, static_cast<off_t>(Offset), whence);
+    if (pos < 0)
+        throw EStreamError(std::string("Stream seek error. ") + std::strerror(errno));
+    return pos;
+}
+
+std::int64_t TFileStream::Size()
+{
+    struct stat st {};
+    if (::fstat(Fd, &st) != 0)
+        throw EStreamError(std::string("Stream size error. ") + std::strerror(errno));
+    return st.st_size;
+}
+
+void TFileStream::SetSize(std::int64_t NewSize)
+{
+    if (::ftruncate(Fd, static_cast<off_t>(NewSize)) != 0)
+        throw EWriteError(std::string("Stream size error. ") + std::strerror(errno));
+}
+
+void TFileStream::Flush()
+{
+    if (::fsync(Fd) != 0 && errno != EINVAL)
+        throw EWriteError(std::string("Stream flush error. ") + std::strerror(errno));
+}
+
+std::int64_t TMemoryStream::Read(void *Buffer, std::int64_t Count)
+{
+    const std::int64_t size = Size();
+    if (Count <= 0 || Pos >= size)
+        return 0;
+    const std::int64_t n = std::min(Count, size - Pos);
+    std::memcpy(Buffer, Data.data() + Pos, static_cast<size_t>(n));
+    Pos += n;
+    return n;
+}
+
+std::int64_t TMemoryStream::Write(const void *Buffer, std::int64_t Count)
+{
+    if (Count <= 0)
+        return 0;
+    if (Pos + Count > Size())
+        Data.resize(static_cast<size_t>(Pos + Count));
+    std::memcpy(Data.data() + Pos, Buffer, static_cast<size_t>(Count));
+    Pos += Count;
+    return Count;
+}
+
+std::int64_t TMemoryStream::Seek(std::int64_t Offset, TSeekOrigin Origin)
+{
+    const std::int64_t base = Origin == soBeginning ? 0 : Origin == soCurrent ? Pos : Size();
+    if (base + Offset < 0)
+        throw EStreamError("Stream seek error");
+    Pos = base + Offset;
+    return Pos;
+}
+
+void TMemoryStream::SetSize(std::int64_t NewSize)
+{
+    Data.resize(static_cast<size_t>(std::max<std::int64_t>(NewSize, 0)));
+    Pos = std::min(Pos, Size());
+}
+
+bool FileExists(const std::string &FileName)
+{
+    struct stat st {};
+    return ::stat(FileName.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool DirectoryExists(const std::string &Name)
+{
+    struct stat st {};
+    return ::stat(Name.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool DeleteFile(const std::string &FileName)
+{
+    return ::unlink(FileName.c_str()) == 0;
+}
+
+bool ForceDirectories(const std::string &Name)
+{
+    if (Name.empty())
+        return false;
+    std::string path = Name;
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    if (DirectoryExists(path))
+        return true;
+    const size_t slash = path.find_last_of('/');
+    if (slash != std::string::npos && slash > 0 && !ForceDirectories(path.substr(0, slash)))
+        return false;
+    return ::mkdir(path.c_str(), 0777) == 0 || DirectoryExists(path);
+}

@@ -1,0 +1,96 @@
+#pragma once
+// Byte streams as the store uses them: read, write, seek and size, with the
+// errors of the run-time library. Positions and sizes are 64-bit here; the
+// store keeps its own 32-bit fields.
+#include "platform/Exceptions.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class EStreamError : public Exception { using Exception::Exception; };
+class EReadError : public EStreamError { using EStreamError::EStreamError; };
+class EWriteError : public EStreamError { using EStreamError::EStreamError; };
+class EFOpenError : public EStreamError { using EStreamError::EStreamError; };
+class EFCreateError : public EStreamError { using EStreamError::EStreamError; };
+
+enum TSeekOrigin { soBeginning = 0, soCurrent = 1, soEnd = 2 };
+
+class TStream {
+public:
+    virtual ~TStream() = default;
+    // Reads up to Count bytes; the number read (0 at the end).
+    virtual std::int64_t Read(void *Buffer, std::int64_t Count) = 0;
+    // Writes up to Count bytes; the number written.
+    virtual std::int64_t Write(const void *Buffer, std::int64_t Count) = 0;
+    // The new position; raises EStreamError when the seek fails.
+    virtual std::int64_t Seek(std::int64_t Offset, TSeekOrigin Origin) = 0;
+    virtual std::int64_t Size() = 0;
+    virtual void SetSize(std::int64_t NewSize) = 0;
+
+    std::int64_t Position() { return Seek(0, soCurrent); }
+    void SetPosition(std::int64_t Pos) { Seek(Pos, soBeginning); }
+    // Exactly Count bytes or EReadError / EWriteError; a short read leaves the
+    // bytes that were there in Buffer and the position behind them.
+    void ReadBuffer(void *Buffer, std::int64_t Count);
+    void WriteBuffer(const void *Buffer, std::int64_t Count);
+    // Copies Count bytes from Source (all of it from its start when Count is 0).
+    std::int64_t CopyFrom(TStream &Source, std::int64_t Count);
+};
+
+enum TFileMode : unsigned {
+    fmOpenRead = 0x0000,
+    fmOpenWrite = 0x0001,
+    fmOpenReadWrite = 0x0002,
+    fmCreate = 0xFF00,
+};
+
+// A stream on a disk file (POSIX descriptor). fmCreate creates or truncates
+// the file for reading and writing; the open modes need an existing file.
+class TFileStream : public TStream {
+public:
+    TFileStream(const std::string &FileName, unsigned Mode);
+    ~TFileStream() override;
+    TFileStream(const TFileStream &) = delete;
+    TFileStream &operator=(const TFileStream &) = delete;
+
+    std::int64_t Read(void *Buffer, std::int64_t Count) override;
+    std::int64_t Write(const void *Buffer, std::int64_t Count) override;
+    std::int64_t Seek(std::int64_t Offset, TSeekOrigin Origin) override;
+    std::int64_t Size() override;
+    void SetSize(std::int64_t NewSize) override;
+    // Forces the written data to disk; raises EWriteError when that fails.
+    void Flush();
+
+    const std::string &FileName() const { return Name; }
+    int Handle() const { return Fd; }
+
+private:
+    std::string Name;
+    int Fd = -1;
+};
+
+// A stream in memory, growing as it is written.
+class TMemoryStream : public TStream {
+public:
+    TMemoryStream() = default;
+    explicit TMemoryStream(std::vector<std::uint8_t> bytes) : Data(std::move(bytes)) {}
+
+    std::int64_t Read(void *Buffer, std::int64_t Count) override;
+    std::int64_t Write(const void *Buffer, std::int64_t Count) override;
+    std::int64_t Seek(std::int64_t Offset, TSeekOrigin Origin) override;
+    std::int64_t Size() override { return static_cast<std::int64_t>(Data.size()); }
+    void SetSize(std::int64_t NewSize) override;
+
+    std::vector<std::uint8_t> Data;
+
+private:
+    std::int64_t Pos = 0;
+};
+
+// File system helpers on byte-string names.
+bool FileExists(const std::string &FileName);
+bool DirectoryExists(const std::string &Name);
+bool DeleteFile(const std::string &FileName);
+// Creates the directory and its missing parents; true when it exists afterwards.
+bool ForceDirectories(const std::string &Name);

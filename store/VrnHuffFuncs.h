@@ -1,0 +1,24 @@
+#pragma once
+// Whole-stream static Huffman coding: the outermost layer of every project file.
+// One coding or decoding runs at a time on the unit's coder state.
+//
+// Coded layout: byte 0 the number of valid bits in the last data byte (0 for
+// a full byte); bytes 1..4 the table length T (int32, little-endian); T bytes
+// of code table (value, code length, code bits MSB first, per present value in
+// ascending order); then the bit stream, MSB first.
+#include "platform/Exceptions.h"
+
+#include <cstdint>
+
+class TStream;
+
+// A coded input that is damaged, truncated or no coded file at all.
+class EHuffError : public Exception { using Exception::Exception; };
+
+void HuffReset();
+bool HuffSetInput(TStream &Stream);
+bool HuffSetOutput(TStream &Stream);
+// Codes the whole input into the output; the coded size.
+std::int32_t HuffCompress(std::int32_t &InputSize, std::int32_t &CodedSize);
+// Decodes the whole coded input into the output; raises EHuffError on damage.
+void HuffDecompress();
