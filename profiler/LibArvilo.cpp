@@ -1,0 +1,250 @@
+#include "profiler/LibArvilo.h"
+
+#include "base/VrnHome.h"
+#include "platform/Shell.h"
+
+#include <bit>
+#include <cstring>
+
+TArvilo *Project = nullptr;
+
+const TStreamFileInfo ProjectFileInfo = {"1.0.1", "*.Arv", "Arvilos", "Arvilos", 0};
+const TStreamFileInfo VariationFileInfo = {"0.0.1", "*.Arw", "Arvilo\\Vars", "Arvilo Simulation Var", 0};
+
+namespace {
+
+// Field by field, little-endian, at fixed offsets.
+class TPacker {
+public:
+    explicit TPacker(std::uint8_t *Bytes) : P(Bytes) {}
+    template <std::size_t N>
+    void Str(const ShortString<N> &S)
+    {
+        S.Store(P);
+        P += N + 1;
+    }
+    void Byte(std::uint8_t V) { *P++ = V; }
+    void Int(std::int32_t V) { Raw(static_cast<std::uint64_t>(static_cast<std::uint32_t>(V)), 4); }
+    void Dbl(double V) { Raw(std::bit_cast<std::uint64_t>(V), 8); }
+
+private:
+    void Raw(std::uint64_t V, int N)
+    {
+        for (int i = 0; i < N; ++i)
+            *P++ = static_cast<std::uint8_t>(V >> (8 * i));
+    }
+    std::uint8_t *P;
+};
+
+class TUnpacker {
+public:
+    explicit TUnpacker(const std::uint8_t *Bytes) : P(Bytes) {}
+    template <std::size_t N>
+    void Str(ShortString<N> &S)
+    {
+        S.Load(P);
+        P += N + 1;
+    }
+    std::uint8_t Byte() { return *P++; }
+    std::int32_t Int() { return static_cast<std::int32_t>(static_cast<std::uint32_t>(Raw(4))); }
+    double Dbl() { return std::bit_cast<double>(Raw(8)); }
+
+private:
+    std::uint64_t Raw(int N)
+    {
+        std::uint64_t v = 0;
+        for (int i = 0; i < N; ++i)
+            v |= static_cast<std::uint64_t>(*P++) << (8 * i);
+        return v;
+    }
+    const std::uint8_t *P;
+};
+
+} // namespace
+
+TArviloBlock::TBytes TArviloBlock::Pack() const
+{
+    TBytes bytes{};
+    TPacker p(bytes.data());
+    p.Str(Title);
+    p.Str(CultureStock);
+    return bytes;
+}
+
+void TArviloBlock::Unpack(const TBytes &Bytes)
+{
+    TUnpacker u(Bytes.data());
+    u.Str(Title);
+    u.Str(CultureStock);
+}
+
+TArviloVarParams::TBytes TArviloVarParams::Pack() const
+{
+    TBytes bytes{};
+    TPacker p(bytes.data());
+    p.Str(Title);
+    p.Byte(Profile);
+    for (double v : {ZMaxBo, ZMaxS, Da, S, DaMin, SMin, DaMax, SMax})
+        p.Dbl(v);
+    p.Int(Resolution);
+    p.Byte(View3D ? 1 : 0);
+    p.Byte(ShowPoints ? 1 : 0);
+    p.Int(Elevation);
+    p.Int(Rotation);
+    for (double v : {Bo, N, BoMin, NMin, BoMax, NMax})
+        p.Dbl(v);
+    std::memcpy(bytes.data() + ReservedOffset, Reserved.data(), Reserved.size());
+    return bytes;
+}
+
+void TArviloVarParams::Unpack(const TBytes &Bytes)
+{
+    TUnpacker u(Bytes.data());
+    u.Str(Title);
+    Profile = u.Byte();
+    for (double *v : {&ZMaxBo, &ZMaxS, &Da, &S, &DaMin, &SMin, &DaMax, &SMax})
+        *v = u.Dbl();
+    Resolution = u.Int();
+    View3D = u.Byte() != 0;
+    ShowPoints = u.Byte() != 0;
+    Elevation = u.Int();
+    Rotation = u.Int();
+    for (double *v : {&Bo, &N, &BoMin, &NMin, &BoMax, &NMax})
+        *v = u.Dbl();
+    std::memcpy(Reserved.data(), Bytes.data() + ReservedOffset, Reserved.size());
+}
+
+void DefaultVarParams(TArviloVarParams &Params)
+{
+    Params = TArviloVarParams();
+    Params.Title = "default";
+    Params.Profile = 8;
+    Params.ZMaxBo = 1000.0;
+    Params.ZMaxS = 50.0;
+    Params.Da = 43.4;
+    Params.S = 29.56;
+    Params.DaMin = 30.0;
+    Params.SMin = 28.0;
+    Params.DaMax = 50.0;
+    Params.SMax = 30.0;
+    Params.Resolution = 3;
+    Params.View3D = true;
+    Params.ShowPoints = true;
+    Params.Elevation = 355;
+    Params.Rotation = 300;
+    Params.Bo = 100.0;
+    Params.N = 10.0;
+    Params.BoMin = 5.0;
+    Params.NMin = 3.0;
+    Params.BoMax = 1000.0;
+    Params.NMax = 1000.0;
+}
+
+namespace {
+
+// A record read through the wrapper: a short read leaves what was there over
+// the current values and reports False.
+template <class TRecord>
+bool ReadRecord(TStreamWrapper &Wrapper, TRecord &Record)
+{
+    typename TRecord::TBytes bytes = Record.Pack();
+    const bool ok = Wrapper.ReadBuffer(bytes.data(), static_cast<std::int32_t>(bytes.size()));
+    Record.Unpack(bytes);
+    return ok;
+}
+
+template <class TRecord>
+bool WriteRecord(TStreamWrapper &Wrapper, const TRecord &Record)
+{
+    const typename TRecord::TBytes bytes = Record.Pack();
+    return Wrapper.WriteBuffer(bytes.data(), static_cast<std::int32_t>(bytes.size()));
+}
+
+} // namespace
+
+// ---- TArvilo ----
+
+const TStreamNodeClass TArvilo::Class = {"TArvilo", [](TStreamNode *Owner) -> TStreamNode * { return new TArvilo(Owner); }};
+
+TArvilo::TArvilo(TStreamNode *Owner)
+    : TStreamList(Owner, "TArvilo")
+{
+    SetFileInfo(ProjectFileInfo);
+    Block.Title = "unknown";
+}
+
+bool TArvilo::ReadData(TStreamWrapper &Wrapper)
+{
+    const bool ok = ReadRecord(Wrapper, Block);
+    ReadLongString(Wrapper, Comment);
+    return ok;
+}
+
+bool TArvilo::WriteData(TStreamWrapper &Wrapper)
+{
+    const bool ok = WriteRecord(Wrapper, Block);
+    WriteLongString(Wrapper, Comment);
+    return ok;
+}
+
+void TArvilo::GetClassMap(TClassMaps &Map) const
+{
+    AddToClassMap(Map, TArvilo_Var::Class);
+}
+
+void TArvilo::EnumerateVariations()
+{
+    if (Project)
+        Project->Current = nullptr;
+    TStreamNode *cursor;
+    StartIteration(cursor);
+    while (NextNode(cursor))
+        RaiseVariationLoaded(static_cast<TArvilo_Var *>(cursor));
+}
+
+void TArvilo::RaiseVariationLoaded(TArvilo_Var *Variation)
+{
+    auto *owner = dynamic_cast<TArvilo *>(Variation->OwnerNode);
+    if (!owner)
+        throw EConvertError("Invalid class typecast");
+    if (owner->OnVariationLoaded)
+        owner->OnVariationLoaded(Variation);
+}
+
+// ---- TArvilo_Var ----
+
+const TStreamNodeClass TArvilo_Var::Class = {"TArvilo_Var",
+                                             [](TStreamNode *Owner) -> TStreamNode * { return new TArvilo_Var(Owner); }};
+
+TArvilo_Var::TArvilo_Var(TStreamNode *Owner)
+    : TStreamNode(Owner, "TArvilo_Var", ckNode)
+{
+    SetFileInfo(VariationFileInfo);
+    DefaultVarParams(Params);
+}
+
+std::string TArvilo_Var::GetCaption() const
+{
+    if (!Owner)
+        return std::string();
+    return "Var" + std::to_string(Owner->IndexOf(this) + 1) + " " + Params.Title.str();
+}
+
+bool TArvilo_Var::ReadData(TStreamWrapper &Wrapper)
+{
+    const bool ok = ReadRecord(Wrapper, Params);
+    ReadLongString(Wrapper, Comment);
+    return ok;
+}
+
+bool TArvilo_Var::WriteData(TStreamWrapper &Wrapper)
+{
+    const bool ok = WriteRecord(Wrapper, Params);
+    WriteLongString(Wrapper, Comment);
+    return ok;
+}
+
+void OpenHomePage(QWidget *)
+{
+    ShellOpen(VarnekHomePage);
+}

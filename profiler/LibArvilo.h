@@ -1,0 +1,112 @@
+#pragma once
+// The profiler's document: a project (TArvilo) holding any number of
+// variations (TArvilo_Var), both persistent nodes of the stream store.
+#include "store/VrnStreamList.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class QWidget;
+
+// The project's record: 512 bytes in the file.
+struct TArviloBlock {
+    static constexpr int StoredSize = 512;
+    using TBytes = std::array<std::uint8_t, StoredSize>;
+
+    ShortString<255> Title;
+    ShortString<255> CultureStock;
+
+    TBytes Pack() const;
+    void Unpack(const TBytes &Bytes);
+};
+
+// A variation's parameters: 436 bytes in the file, little-endian, Doubles as
+// 8-byte IEEE values.
+struct TArviloVarParams {
+    static constexpr int StoredSize = 436;
+    static constexpr int ReservedOffset = 383;
+    using TBytes = std::array<std::uint8_t, StoredSize>;
+
+    ShortString<255> Title;
+    std::uint8_t Profile = 0;
+    double ZMaxBo = 0;
+    double ZMaxS = 0;
+    double Da = 0;
+    double S = 0;
+    double DaMin = 0;
+    double SMin = 0;
+    double DaMax = 0;
+    double SMax = 0;
+    std::int32_t Resolution = 0;
+    bool View3D = false;
+    bool ShowPoints = false;
+    std::int32_t Elevation = 0;
+    std::int32_t Rotation = 0;
+    double Bo = 0;
+    double N = 0;
+    double BoMin = 0;
+    double NMin = 0;
+    double BoMax = 0;
+    double NMax = 0;
+    // Read by nothing; kept as read so that a loaded file saves back unchanged.
+    std::array<std::uint8_t, StoredSize - ReservedOffset> Reserved{};
+
+    TBytes Pack() const;
+    void Unpack(const TBytes &Bytes);
+};
+
+void DefaultVarParams(TArviloVarParams &Params);
+
+extern const TStreamFileInfo ProjectFileInfo;
+extern const TStreamFileInfo VariationFileInfo;
+
+class TArvilo_Var;
+
+class TArvilo : public TStreamList {
+public:
+    explicit TArvilo(TStreamNode *Owner);
+    static const TStreamNodeClass Class;
+
+    int GetImageIndex() const override { return 0; }
+    int GetSelectedIndex() const override { return 0; }
+    bool ReadData(TStreamWrapper &Wrapper) override;
+    bool WriteData(TStreamWrapper &Wrapper) override;
+    void GetClassMap(TClassMaps &Map) const override;
+
+    // Clears Current and raises OnVariationLoaded once per variation, in order.
+    void EnumerateVariations();
+    static void RaiseVariationLoaded(TArvilo_Var *Variation);
+
+    TArviloBlock Block;
+    std::string Comment;
+    TArvilo_Var *Current = nullptr;
+    std::function<void(TArvilo_Var *)> OnVariationLoaded;
+};
+
+class TArvilo_Var : public TStreamNode {
+public:
+    explicit TArvilo_Var(TStreamNode *Owner);
+    static const TStreamNodeClass Class;
+
+    // "Var" + the 1-based position in the project + " " + the title.
+    std::string GetCaption() const override;
+    int GetImageIndex() const override { return 2; }
+    int GetSelectedIndex() const override { return 1; }
+    bool ReadData(TStreamWrapper &Wrapper) override;
+    bool WriteData(TStreamWrapper &Wrapper) override;
+
+    TArviloVarParams Params;
+    std::string Comment;
+    // Counters of a profile run; not stored.
+    std::int32_t XStep = 0;
+    std::int32_t SeriesStep = 0;
+    std::int32_t Steps = 0;
+};
+
+// The one project of the program.
+extern TArvilo *Project;
+
+// Opens the maker's home page in the web browser; failures are ignored.
+void OpenHomePage(QWidget *Form);
