@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -136,6 +139,27 @@ void TFileStream::Flush()
         throw EWriteError(std::string("Stream flush error. ") + std::strerror(errno));
 }
 
+std::unique_ptr<TFileStream> TFileStream::CreateUnique(const std::string &Dir, const std::string &Prefix)
+{
+    static const char Letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937 Random{std::random_device{}()};
+    std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof Letters) - 2);
+    const std::string base = (Dir.empty() ? std::string(".") : Dir) + (Dir.empty() || Dir.back() != '/' ? "/" : "") + Prefix;
+    // Another process may take a name between our pick and the open; O_EXCL
+    // makes that a retry instead of sharing the file.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = base;
+        for (int i = 0; i < 8; ++i)
+            name += Letters[pick(Random)];
+        const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0)
+            return std::unique_ptr<TFileStream>(new TFileStream(std::move(name), fd));
+        if (errno != EEXIST)
+            throw EFCreateError("Cannot create file \"" + name + "\". " + std::strerror(errno));
+    }
+    throw EFCreateError("Cannot create file \"" + base + "\". " + std::strerror(EEXIST));
+}
+
 std::int64_t TMemoryStream::Read(void *Buffer, std::int64_t Count)
 {
     const std::int64_t size = Size();
@@ -203,4 +227,40 @@ bool ForceDirectories(const std::string &Name)
     if (slash != std::string::npos && slash > 0 && !ForceDirectories(path.substr(0, slash)))
         return false;
     return ::mkdir(path.c_str(), 0777) == 0 || DirectoryExists(path);
+}
+
+bool ProbeFile(const std::string &FileName, bool &Exists)
+{
+    Exists = false;
+    if (FileName.empty()) {
+        errno = ENOENT;
+        return false;
+    }
+    struct stat st {};
+    if (::stat(FileName.c_str(), &st) != 0)
+        return errno == ENOENT;
+    if (S_ISDIR(st.st_mode)) {
+        errno = EISDIR;
+        return false;
+    }
+    Exists = true;
+    return true;
+}
+
+bool DirectoryWritable(const std::string &Dir)
+{
+    return ::access(Dir.empty() ? "." : Dir.c_str(), W_OK | X_OK) == 0;
+}
+
+bool RenameFile(const std::string &OldName, const std::string &NewName)
+{
+    return std::rename(OldName.c_str(), NewName.c_str()) == 0;
+}
+
+std::string TempDirectory()
+{
+    const char *env = std::getenv("TMPDIR");
+    if (env != nullptr && *env != '\0' && DirectoryExists(env))
+        return env;
+    return "/tmp";
 }

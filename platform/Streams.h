@@ -5,6 +5,7 @@
 #include "platform/Exceptions.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -61,11 +62,17 @@ public:
     void SetSize(std::int64_t NewSize) override;
     // Forces the written data to disk; raises EWriteError when that fails.
     void Flush();
+    // A new file Dir/Prefix plus random characters, created exclusively (never
+    // an existing file) for reading and writing with the usual permissions;
+    // EFCreateError when no such file can be made.
+    static std::unique_ptr<TFileStream> CreateUnique(const std::string &Dir, const std::string &Prefix);
 
     const std::string &FileName() const { return Name; }
     int Handle() const { return Fd; }
 
 private:
+    TFileStream(std::string FileName, int Handle) : Name(std::move(FileName)), Fd(Handle) {}
+
     std::string Name;
     int Fd = -1;
 };
@@ -94,3 +101,13 @@ bool DirectoryExists(const std::string &Name);
 bool DeleteFile(const std::string &FileName);
 // Creates the directory and its missing parents; true when it exists afterwards.
 bool ForceDirectories(const std::string &Name);
+// Tests whether FileName names an existing file. False (errno tells why) when
+// the name cannot be tested or names no file: empty, too long, a directory, a
+// path through a non-directory or without search permission.
+bool ProbeFile(const std::string &FileName, bool &Exists);
+// True when files can be created and removed in the directory Dir.
+bool DirectoryWritable(const std::string &Dir);
+// Moves OldName to NewName, replacing a file NewName in one step.
+bool RenameFile(const std::string &OldName, const std::string &NewName);
+// The directory for private scratch files: $TMPDIR when that is a directory, else /tmp.
+std::string TempDirectory();

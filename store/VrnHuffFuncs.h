@@ -12,13 +12,16 @@
 
 class TStream;
 
-// A coded input that is damaged, truncated or no coded file at all.
+// A coded input that is damaged, truncated or no coded file at all; or an
+// input that cannot be coded into a file that reads back.
 class EHuffError : public Exception { using Exception::Exception; };
 
 void HuffReset();
 bool HuffSetInput(TStream &Stream);
 bool HuffSetOutput(TStream &Stream);
-// Codes the whole input into the output; the coded size.
+// Codes the whole input into the output; the coded size. Raises EHuffError,
+// before writing, for an input over 2 GB or one whose code table would exceed
+// 1492 bytes.
 std::int32_t HuffCompress(std::int32_t &InputSize, std::int32_t &CodedSize);
 // Decodes the whole coded input into the output; raises EHuffError on damage.
 void HuffDecompress();

@@ -1,0 +1,689 @@
+#include "store/VrnStreamWrapper.h"
+
+#include "store/VrnHuffFuncs.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <ctime>
+#include <functional>
+#include <utility>
+
+namespace {
+
+void PutI32(std::uint8_t *Out, std::int32_t Value)
+{
+    const auto u = static_cast<std::uint32_t>(Value);
+    Out[0] = static_cast<std::uint8_t>(u);
+    Out[1] = static_cast<std::uint8_t>(u >> 8);
+    Out[2] = static_cast<std::uint8_t>(u >> 16);
+    Out[3] = static_cast<std::uint8_t>(u >> 24);
+}
+
+std::int32_t GetI32(const std::uint8_t *In)
+{
+    return static_cast<std::int32_t>(std::uint32_t(In[0]) | std::uint32_t(In[1]) << 8 | std::uint32_t(In[2]) << 16 |
+                                     std::uint32_t(In[3]) << 24);
+}
+
+// Writes the fields of a record one after the other.
+class TFieldWriter {
+public:
+    explicit TFieldWriter(std::uint8_t *Out) : P(Out) {}
+    template <std::size_t N>
+    void operator()(const ShortString<N> &S)
+    {
+        S.Store(P);
+        P += ShortString<N>::StoredSize;
+    }
+    void operator()(std::int32_t V)
+    {
+        PutI32(P, V);
+        P += 4;
+    }
+    void operator()(bool V) { *P++ = V ? 1 : 0; }
+    void operator()(TStreamType V) { *P++ = V; }
+    void operator()(TClassKind V) { *P++ = V; }
+
+private:
+    std::uint8_t *P;
+};
+
+// Reads the fields of a record one after the other.
+class TFieldReader {
+public:
+    explicit TFieldReader(const std::uint8_t *In) : P(In) {}
+    template <std::size_t N>
+    void operator()(ShortString<N> &S)
+    {
+        S.Load(P);
+        P += ShortString<N>::StoredSize;
+    }
+    void operator()(std::int32_t &V)
+    {
+        V = GetI32(P);
+        P += 4;
+    }
+    // Any non-zero byte is True.
+    void operator()(bool &V) { V = *P++ != 0; }
+    void operator()(TStreamType &V) { V = static_cast<TStreamType>(*P++); }
+    void operator()(TClassKind &V) { V = static_cast<TClassKind>(*P++); }
+
+private:
+    const std::uint8_t *P;
+};
+
+std::string DirectoryOf(const std::string &FileName)
+{
+    const auto slash = FileName.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? std::string("/") : FileName.substr(0, slash);
+}
+
+std::string BaseNameOf(const std::string &FileName)
+{
+    const auto slash = FileName.rfind('/');
+    return slash == std::string::npos ? FileName : FileName.substr(slash + 1);
+}
+
+std::atomic<std::uint32_t> NodeIDCounter{0};
+
+constexpr std::int32_t ZeroChunk = 256;
+const std::uint8_t Zeros[ZeroChunk] = {};
+
+} // namespace
+
+// The fields in file order; R is the record, const for writing.
+template <class R, class Io>
+void TStreamHeader::Fields(R &H, Io &&F)
+{
+    F(H.StreamVersion), F(H.CompDataListVersion), F(H.ProjectVersion), F(H.FullMemorySize), F(H.FreeMemorySize);
+    F(H.StreamType), F(H.Name), F(H.WriteBlockHeaders), F(H.WriteBlockFooters), F(H.DataSize);
+    F(H.NumberOfLists), F(H.NumberOfNodes), F(H.NumberOfBlocks), F(H.MySize), F(H.Offsetfooter);
+}
+
+template <class R, class Io>
+void TBlockHeader::Fields(R &H, Io &&F)
+{
+    F(H.ID), F(H.ID_owner), F(H.ID_Ref), F(H.LastCaption), F(H.Objectversion), F(H.ClassKind), F(H.ClassName);
+    F(H.DataSize), F(H.Spacer), F(H.Count), F(H.Offset), F(H.OffsetNext_Block), F(H.OffsetPrev_Block);
+    F(H.OffsetNext_Node), F(H.OffsetPrev_Node), F(H.MySize), F(H.Offsetfooter), F(H.IsLinked);
+}
+
+template <class R, class Io>
+void TBlockFooter::Fields(R &H, Io &&F)
+{
+    F(H.FooterSize), F(H.HeaderOffset);
+}
+
+template <class R, int Fields, int Stored>
+typename TPackedRecord<R, Fields, Stored>::TBytes TPackedRecord<R, Fields, Stored>::Pack() const
+{
+    TBytes b{};
+    R::Fields(static_cast<const R &>(*this), TFieldWriter(b.data()));
+    return b;
+}
+
+template <class R, int Fields, int Stored>
+void TPackedRecord<R, Fields, Stored>::Unpack(const TBytes &Bytes)
+{
+    R::Fields(static_cast<R &>(*this), TFieldReader(Bytes.data()));
+}
+
+template struct TPackedRecord<TStreamHeader, 330, 400>;
+template struct TPackedRecord<TBlockHeader, 250, 150>;
+template struct TPackedRecord<TBlockFooter, 8, 20>;
+
+// ---------------------------------------------------------------------------
+
+TStreamWrapper::TStreamWrapper(std::uint8_t AMode, std::uint8_t AWriteMode, const std::string &AFileName)
+    : Mode(AMode), WriteMode(AWriteMode), FileName(AFileName)
+{
+    Header.WriteBlockHeaders = WriteMode == 2 || WriteMode == 3;
+    Header.WriteBlockFooters = WriteMode == 3;
+}
+
+TStreamWrapper::~TStreamWrapper()
+{
+    DiscardPending();
+}
+
+void TStreamWrapper::DiscardPending()
+{
+    if (PendingName.empty())
+        return;
+    DeleteFile(PendingName);
+    PendingName.clear();
+}
+
+std::uint8_t TStreamWrapper::WriteModeFor(bool Headers, bool Footers)
+{
+    if (!Headers)
+        return 1;
+    return Footers ? 3 : 2;
+}
+
+std::int32_t NodeIDDateNumber(int Year, int Month, int Day)
+{
+    // Days from 1 March of year 0 in the proleptic Gregorian calendar.
+    const int y = Year - (Month <= 2 ? 1 : 0);
+    const int era = (y >= 0 ? y : y - 399) / 400;
+    const int yoe = y - era * 400;
+    const int doy = (153 * (Month + (Month > 2 ? -3 : 9)) + 2) / 5 + Day - 1;
+    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    const int fromMarch0 = era * 146097 + doe;
+    // 1 January of the year 1 is day 306 from 1 March of year 0; it counts as 1.
+    return fromMarch0 - 305;
+}
+
+std::string FormatNodeID(const std::string &NodeClassName, std::int32_t DateNumber, std::int32_t TimeNumber, std::uint32_t Counter)
+{
+    std::string id = NodeClassName + "_" + std::to_string(static_cast<std::uint32_t>(DateNumber)) + ":" +
+                     std::to_string(static_cast<std::uint32_t>(TimeNumber)) + "_" + std::to_string(Counter);
+    return id.substr(0, 50);
+}
+
+std::string TStreamWrapper::MakeNodeID(const std::string &NodeClassName)
+{
+    const std::uint32_t counter = NodeIDCounter.fetch_add(1) + 1;
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t t = std::chrono::system_clock::to_time_t(now);
+    std::tm local{};
+    localtime_r(&t, &local);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    const std::int32_t time = ((local.tm_hour * 60 + local.tm_min) * 60 + std::min(local.tm_sec, 59)) * 1000 + static_cast<std::int32_t>(ms);
+    return FormatNodeID(NodeClassName, NodeIDDateNumber(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday), time, counter);
+}
+
+// --- buffers ---------------------------------------------------------------
+
+bool TStreamWrapper::WriteBuffer(const void *Buffer, std::int32_t Count)
+{
+    if (Count <= 0)
+        return false;
+    try {
+        if (!Stream)
+            throw EWriteError("no stream");
+        Stream->WriteBuffer(Buffer, Count);
+        return true;
+    } catch (...) {
+        WriteFailed = true;
+        return false;
+    }
+}
+
+bool TStreamWrapper::WritePadded(const void *Buffer, std::int32_t Count, std::int32_t Size)
+{
+    if (!WriteBuffer(Buffer, Count))
+        return false;
+    for (std::int32_t left = Size - Count; left > 0; left -= ZeroChunk)
+        if (!WriteBuffer(Zeros, std::min(left, ZeroChunk)))
+            return false;
+    return true;
+}
+
+bool TStreamWrapper::ReadBuffer(void *Buffer, std::int32_t Count)
+{
+    if (Count <= 0)
+        return false;
+    try {
+        if (!Stream)
+            return false;
+        Stream->ReadBuffer(Buffer, Count);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool TStreamWrapper::ReadPadded(void *Buffer, std::int32_t Count, std::int32_t Size)
+{
+    if (!ReadBuffer(Buffer, Count))
+        return false;
+    if (Size > Count) {
+        try {
+            Stream->Seek(Size - Count, soCurrent);
+        } catch (...) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// --- records ---------------------------------------------------------------
+
+template <class R>
+static bool WriteRecord(TStreamWrapper &W, const R &Record)
+{
+    const auto bytes = Record.Pack();
+    return W.WritePadded(bytes.data(), R::FieldsSize, R::StoredSize);
+}
+
+// A short read keeps the fields it did not reach, as an in-place read would.
+template <class R>
+static bool ReadRecord(TStreamWrapper &W, R &Record)
+{
+    auto bytes = Record.Pack();
+    const bool ok = W.ReadPadded(bytes.data(), R::FieldsSize, R::StoredSize);
+    Record.Unpack(bytes);
+    return ok;
+}
+
+bool TStreamWrapper::WriteStreamHeader(const TStreamHeader &AHeader)
+{
+    return WriteRecord(*this, AHeader);
+}
+
+bool TStreamWrapper::ReadStreamHeader(TStreamHeader &AHeader)
+{
+    return ReadRecord(*this, AHeader);
+}
+
+bool TStreamWrapper::WriteBlockHeader(const TBlockHeader &AHeader, bool Count)
+{
+    if (Count) {
+        ++Header.NumberOfBlocks;
+        if (AHeader.ClassKind == ckList)
+            ++Header.NumberOfLists;
+        else
+            ++Header.NumberOfNodes;
+    }
+    return WriteRecord(*this, AHeader);
+}
+
+bool TStreamWrapper::ReadBlockHeader(TBlockHeader &AHeader)
+{
+    return ReadRecord(*this, AHeader);
+}
+
+bool TStreamWrapper::WriteStreamFooter(const TBlockFooter &AFooter)
+{
+    return WriteRecord(*this, AFooter);
+}
+
+bool TStreamWrapper::WriteBlockFooter(const TBlockFooter &AFooter)
+{
+    return WriteRecord(*this, AFooter);
+}
+
+bool TStreamWrapper::ReadBlockFooter(TBlockFooter &AFooter)
+{
+    return ReadRecord(*this, AFooter);
+}
+
+// --- position --------------------------------------------------------------
+
+// Offsets in the container are int32: a stream beyond that range cannot be
+// described, so it is an error rather than a wrapped number.
+static std::int32_t CheckedOffset(std::int64_t Value)
+{
+    if (Value < 0 || Value > INT32_MAX)
+        throw EStreamError("Stream position out of range");
+    return static_cast<std::int32_t>(Value);
+}
+
+std::int32_t TStreamWrapper::Position()
+{
+    return CheckedOffset(Stream->Position());
+}
+
+std::int32_t TStreamWrapper::Size()
+{
+    return CheckedOffset(Stream->Size());
+}
+
+std::int32_t TStreamWrapper::Seek(std::int32_t Offset, int Origin)
+{
+    return CheckedOffset(Stream->Seek(Offset, static_cast<TSeekOrigin>(Origin)));
+}
+
+bool TStreamWrapper::FooterNotAtEnd()
+{
+    return std::int64_t(Size()) > std::int64_t(Header.Offsetfooter) + Footer.FooterSize;
+}
+
+TStreamWrappers *TStreamWrapper::Wrappers() const
+{
+    return dynamic_cast<TStreamWrappers *>(Owner);
+}
+
+bool TStreamWrapper::SpyActive() const
+{
+    const TStreamWrappers *w = Wrappers();
+    return w != nullptr && w->Spy != nullptr && Header.WriteBlockHeaders && Header.WriteBlockFooters;
+}
+
+bool TStreamWrapper::Compressing() const
+{
+    const TStreamWrappers *w = Wrappers();
+    return w != nullptr && w->Compress;
+}
+
+void TStreamWrapper::ReadRawString(std::int32_t Pos, std::int32_t Count, std::string &S)
+{
+    S.clear();
+    try {
+        Seek(Pos, soBeginning);
+        const std::int64_t left = std::max<std::int64_t>(0, std::int64_t(Size()) - Pos);
+        const auto n = static_cast<std::int32_t>(std::min<std::int64_t>(Count, left));
+        if (n <= 0)
+            return;
+        S.assign(static_cast<std::size_t>(n), '\0');
+        ReadBuffer(S.data(), n);
+    } catch (...) {
+        S.clear();
+    }
+}
+
+// The spy unit captures the headers of a load here; without a spy there is
+// nothing to hand over.
+void TStreamWrapper::SpyMain(const TStreamHeader &AHeader)
+{
+    const TStreamWrappers *w = Wrappers();
+    if (w == nullptr || w->Spy == nullptr)
+        return;
+}
+
+void TStreamWrapper::SpyBlock(const TBlockHeader &AHeader)
+{
+    const TStreamWrappers *w = Wrappers();
+    if (w == nullptr || w->Spy == nullptr)
+        return;
+}
+
+// --- open and close --------------------------------------------------------
+
+bool TStreamWrapper::Open(bool Loading)
+{
+    bool Result = true;
+    if (Compressing()) {
+        // A private scratch file whose name is removed at once: it cannot
+        // collide with another save or load and vanishes with its descriptor,
+        // whatever happens later.
+        std::unique_ptr<TFileStream> Scratch = TFileStream::CreateUnique(TempDirectory(), "vrnstream-");
+        DeleteFile(Scratch->FileName());
+        if (!IsWriting() || Loading) {
+            Stream->Seek(0, soBeginning);
+            HuffReset();
+            Result = HuffSetInput(*Stream) && HuffSetOutput(*Scratch);
+            if (Result)
+                HuffDecompress();
+            Scratch->Seek(0, soBeginning);
+        }
+        SwapStream = std::move(Stream);
+        Stream = std::move(Scratch);
+    }
+    try {
+        if (IsWriting() && !Loading) {
+            Header.StreamType = GetStreamType();
+            Header.Name = FileName;
+            if (!WriteStreamHeader(Header))
+                Result = false;
+        } else {
+            if (!ReadStreamHeader(Header))
+                Result = false;
+            SpyMain(Header);
+        }
+    } catch (...) {
+        Result = false;
+    }
+    return Result;
+}
+
+bool TStreamWrapper::Close(bool Loading, bool Commit)
+{
+    if (Closed)
+        return false;
+    Closed = true;
+    bool Result = true;
+    if (!Loading) {
+        try {
+            if (IsWriting() || (IsUpdate() && FooterNotAtEnd())) {
+                if (!WriteStreamFooter(Footer))
+                    Result = false;
+                Header.DataSize = Size();
+                Header.Offsetfooter = Size() - Footer.FooterSize;
+            }
+            Seek(Footer.HeaderOffset, soBeginning);
+            if (!WriteStreamHeader(Header))
+                Result = false;
+        } catch (...) {
+            WriteFailed = true;
+            Result = false;
+        }
+    }
+    const bool keep = !Loading && Commit && Result && !WriteFailed && !PendingName.empty();
+    if (SwapStream) {
+        std::swap(Stream, SwapStream);
+        if (keep) {
+            try {
+                // An update holds a copy of the old coded file here.
+                Stream->SetSize(0);
+                Stream->Seek(0, soBeginning);
+                SwapStream->Seek(0, soBeginning);
+                HuffReset();
+                Result = HuffSetInput(*SwapStream) && HuffSetOutput(*Stream);
+                if (Result) {
+                    std::int32_t inputSize = 0, codedSize = 0;
+                    HuffCompress(inputSize, codedSize);
+                }
+            } catch (...) {
+                Result = false;
+            }
+        }
+        SwapStream.reset();
+    }
+    if (!PendingName.empty()) {
+        if (keep && Result) {
+            try {
+                Stream->Flush();
+            } catch (...) {
+                Result = false;
+            }
+            if (Result && RenameFile(PendingName, FileName))
+                PendingName.clear();
+            else
+                Result = false;
+        } else if (!Loading) {
+            Result = false;
+        }
+        DiscardPending();
+    }
+    return Result;
+}
+
+// --- blocks ----------------------------------------------------------------
+
+// Sets one link field of the block header at At, which must lie before Limit.
+bool TStreamWrapper::PatchLink(std::int32_t At, std::int32_t TBlockHeader::*Field, std::int32_t Value, std::int32_t Limit)
+{
+    if (std::int64_t(At) + TBlockHeader::FieldsSize > Limit)
+        return false;
+    TBlockHeader scratch;
+    Seek(At, soBeginning);
+    if (!ReadBlockHeader(scratch))
+        return false;
+    Seek(At, soBeginning);
+    scratch.*Field = Value;
+    return WriteBlockHeader(scratch, false);
+}
+
+bool TStreamWrapper::BlockStep(bool Loading, const std::function<bool()> &Step)
+{
+    bool ok = false;
+    try {
+        ok = Step();
+    } catch (...) {
+        ok = false;
+    }
+    if (!ok && !Loading)
+        WriteFailed = true;
+    return ok;
+}
+
+bool TStreamWrapper::BeginBlock(TBlockHeader &AHeader, TBlockFooter &AFooter, bool Loading)
+{
+    if (!Header.WriteBlockHeaders)
+        return true;
+    return BlockStep(Loading, [&] {
+        if (Loading) {
+            LastHeaderRead = Position();
+            if (!ReadBlockHeader(AHeader))
+                return false;
+            SpyBlock(AHeader);
+            return true;
+        }
+        // This save computes the links and sizes anew; what a load or an
+        // earlier save left in them must not reach the file.
+        AHeader.OffsetNext_Block = 0;
+        AHeader.OffsetNext_Node = 0;
+        AHeader.DataSize = 0;
+        AHeader.Offsetfooter = 0;
+        AHeader.MySize = TBlockHeader::StoredSize;
+        AFooter.FooterSize = TBlockFooter::StoredSize;
+
+        AFooter.HeaderOffset = Position();
+        AHeader.OffsetPrev_Block = LastBlockOffset;
+        AHeader.Offset = AFooter.HeaderOffset;
+        LastBlockOffset = AHeader.Offset;
+        bool ok = true;
+        if (AHeader.OffsetPrev_Block > 0)
+            ok = PatchLink(AHeader.OffsetPrev_Block, &TBlockHeader::OffsetNext_Block, AFooter.HeaderOffset, AFooter.HeaderOffset) && ok;
+        if (AHeader.OffsetPrev_Node > 0)
+            ok = PatchLink(AHeader.OffsetPrev_Node, &TBlockHeader::OffsetNext_Node, AFooter.HeaderOffset, AFooter.HeaderOffset) && ok;
+        Seek(AFooter.HeaderOffset, soBeginning);
+        return WriteBlockHeader(AHeader, true) && ok;
+    });
+}
+
+bool TStreamWrapper::EndBlock(TBlockHeader &AHeader, TBlockFooter &AFooter, bool Loading)
+{
+    if (!Header.WriteBlockHeaders)
+        return true;
+    return BlockStep(Loading, [&] {
+        if (Loading) {
+            // The end of the block must lie in the container and behind the
+            // last header read, so a damaged offset can neither send the reader
+            // off nor make it read the same blocks again.
+            const std::int64_t minimum = LastHeaderRead + TBlockHeader::FieldsSize;
+            if (!Header.WriteBlockFooters) {
+                // Without footers a block ends after its data, or its fill.
+                const std::int64_t end = std::int64_t(AHeader.Offset) + std::max(AHeader.DataSize, AHeader.Spacer);
+                if (end < minimum || end > Size())
+                    return false;
+                Seek(static_cast<std::int32_t>(end), soBeginning);
+                return true;
+            }
+            if (AHeader.Offsetfooter < minimum || std::int64_t(AHeader.Offsetfooter) + TBlockFooter::StoredSize > Size())
+                return false;
+            Seek(AHeader.Offsetfooter, soBeginning);
+            return ReadBlockFooter(AFooter);
+        }
+
+        const std::int32_t Length = Size() - AHeader.Offset;
+        bool ok = true;
+        for (std::int32_t fill = AHeader.Spacer - Length; fill > 0 && ok; fill -= ZeroChunk)
+            ok = WriteBuffer(Zeros, std::min(fill, ZeroChunk));
+        if (Header.WriteBlockFooters)
+            ok = WriteBlockFooter(AFooter) && ok;
+        Seek(AFooter.HeaderOffset, soBeginning);
+        // The stored header carries the OffsetNext_Block that a later block patched in.
+        if (ok && ReadBlockHeader(AHeader)) {
+            AHeader.DataSize = Length;
+            if (Header.WriteBlockFooters)
+                AHeader.Offsetfooter = Size() - AFooter.FooterSize;
+            Seek(AFooter.HeaderOffset, soBeginning);
+            ok = WriteBlockHeader(AHeader, false);
+        } else {
+            ok = false;
+        }
+        Seek(0, soEnd);
+        return ok;
+    });
+}
+
+// --- the file wrapper --------------------------------------------------------
+
+TFile_StreamWrapper::TFile_StreamWrapper(std::uint8_t AMode, std::uint8_t AWriteMode, const std::string &AFileName)
+    : TStreamWrapper(AMode, AWriteMode, AFileName)
+{
+    if (Mode == 0 && IsWriting())
+        throw EVrnStreamWrapCreate(SStreamWrapSilly);
+    bool exists = false;
+    if (!ProbeFile(FileName, exists))
+        throw EVrnStreamWrapCreate(SStreamWrapInvalidName);
+    if ((Mode == 0 || Mode == 2) && !exists)
+        throw EVrnStreamWrapCreate(SStreamWrapNotExists);
+    const std::string dir = DirectoryOf(FileName);
+    // The old file is replaced, not deleted, but only where it could be deleted.
+    if (exists && IsWriting() && !DirectoryWritable(dir))
+        throw EVrnStreamWrapCreate(SStreamWrapInvalidName);
+    if (!exists && WriteMode == 0)
+        throw EVrnStreamWrapCreate(SStreamWrapCantOpen);
+    try {
+        if (Mode == 0) {
+            Stream = std::make_unique<TFileStream>(FileName, fmOpenRead);
+        } else {
+            // Everything is written to a new file beside the target, which
+            // takes the target's place only at a successful Close.
+            std::unique_ptr<TFileStream> pending = TFileStream::CreateUnique(dir, "." + BaseNameOf(FileName).substr(0, 200) + ".");
+            PendingName = pending->FileName();
+            if (Mode == 2 && WriteMode == 0) {
+                TFileStream old(FileName, fmOpenRead);
+                pending->CopyFrom(old, 0);
+                pending->Seek(0, soBeginning);
+            }
+            Stream = std::move(pending);
+        }
+    } catch (...) {
+        const int err = errno;
+        DiscardPending();
+        errno = err;
+        throw EVrnStreamWrapCreate(SStreamWrapCreate);
+    }
+}
+
+std::unique_ptr<TStreamWrapper> TFile_StreamWrapper::Create(std::uint8_t AMode, std::uint8_t AWriteMode, const std::string &AFileName)
+{
+    return std::make_unique<TFile_StreamWrapper>(AMode, AWriteMode, AFileName);
+}
+
+const TStreamWrapperClass StreamWrapperClasses[stFile + 1] = {&TFile_StreamWrapper::Create};
+
+// --- long strings ------------------------------------------------------------
+
+void WriteLongString(TStreamWrapper &Wrapper, const std::string &S)
+{
+    std::uint8_t len[4];
+    const auto L = static_cast<std::int32_t>(std::min<std::size_t>(S.size(), INT32_MAX));
+    PutI32(len, L);
+    Wrapper.WriteBuffer(len, 4);
+    if (L != 0)
+        Wrapper.WriteBuffer(S.data(), L);
+}
+
+void ReadLongString(TStreamWrapper &Wrapper, std::string &S)
+{
+    S.clear();
+    std::uint8_t len[4];
+    if (!Wrapper.ReadBuffer(len, 4))
+        return;
+    const std::int32_t L = GetI32(len);
+    if (L <= 0)
+        return;
+    // A damaged length may claim more than the container holds: take what is there.
+    std::int64_t left = 0;
+    try {
+        left = std::int64_t(Wrapper.Size()) - Wrapper.Position();
+    } catch (...) {
+        return;
+    }
+    const auto n = static_cast<std::int32_t>(std::min<std::int64_t>(L, std::max<std::int64_t>(left, 0)));
+    if (n <= 0)
+        return;
+    S.assign(static_cast<std::size_t>(n), '\0');
+    Wrapper.ReadBuffer(S.data(), n);
+}
