@@ -117,14 +117,16 @@ public:
     TBlockHeader Header;
     TBlockFooter Footer;
 
+    // One node's block with its children's, written or read.
+    bool SaveNode(TStreamWrapper &Wrapper);
+    bool LoadRoot(TStreamWrapper &Wrapper);
+    bool LoadNode(TStreamWrapper &Wrapper);
+
 protected:
     // AClassName and AKind are those of the most derived class: a constructor
     // cannot ask its subclass.
     TStreamNode(TStreamNode *Owner, const char *AClassName, TClassKind AKind);
 
-    bool SaveNode(TStreamWrapper &Wrapper);
-    bool LoadRoot(TStreamWrapper &Wrapper);
-    bool LoadNode(TStreamWrapper &Wrapper);
     void GuardList();
 
 private:

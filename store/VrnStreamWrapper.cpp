@@ -1,4 +1,5 @@
 #include "store/VrnStreamWrapper.h"
+#include "store/VrnStreamSpy.h"
 
 #include "store/VrnHuffFuncs.h"
 
@@ -378,20 +379,30 @@ void TStreamWrapper::ReadRawString(std::int32_t Pos, std::int32_t Count, std::st
     }
 }
 
-// The spy unit captures the headers of a load here; without a spy there is
-// nothing to hand over.
+// A load hands every header it reads to the spy of its collection, if any.
 void TStreamWrapper::SpyMain(const TStreamHeader &AHeader)
 {
     const TStreamWrappers *w = Wrappers();
     if (w == nullptr || w->Spy == nullptr)
         return;
+    TStreamSpy *spy = w->Spy;
+    tStreamSpyNode *node = tStreamSpyNode::CreateMain(AHeader);
+    node->Spy = spy;
+    spy->Add(node);
+    spy->CurrentMain = node;
+    spy->CurrentBlock = node;
 }
 
 void TStreamWrapper::SpyBlock(const TBlockHeader &AHeader)
 {
     const TStreamWrappers *w = Wrappers();
-    if (w == nullptr || w->Spy == nullptr)
+    if (w == nullptr || w->Spy == nullptr || w->Spy->CurrentMain == nullptr)
         return;
+    TStreamSpy *spy = w->Spy;
+    tStreamSpyNode *node = tStreamSpyNode::CreateBlock(AHeader);
+    node->Spy = spy;
+    spy->CurrentMain->Add(node);
+    spy->CurrentBlock = node;
 }
 
 // --- open and close --------------------------------------------------------
