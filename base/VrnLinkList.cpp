@@ -19,10 +19,23 @@ int TLinkList::IndexOf(const TListNode *Node) const
 {
     if (!Node)
         return -1;
+    if (Node == Last)
+        return Count - 1;
+    if (HintNode && Node->Owner == this) {
+        if (Node == HintNode)
+            return HintIndex;
+        if (Node == HintNode->Next) {
+            HintNode = Node;
+            return ++HintIndex;
+        }
+    }
     int i = 0;
     for (const TListNode *node = First; node; node = node->Next, ++i)
-        if (node == Node)
+        if (node == Node) {
+            HintNode = node;
+            HintIndex = i;
             return i;
+        }
     return -1;
 }
 
@@ -45,6 +58,7 @@ void TLinkList::InsertAfter(TListNode *After, TListNode *Node)
         Node->Next->Prev = Node;
     Node->Owner = this;
     ++Count;
+    HintNode = nullptr;
 }
 
 void TLinkList::Remove(TListNode *Node)
@@ -63,6 +77,7 @@ void TLinkList::Remove(TListNode *Node)
     Node->Prev = nullptr;
     Node->Owner = nullptr;
     --Count;
+    HintNode = nullptr;
 }
 
 void TLinkList::Delete(TListNode *Node)
@@ -85,6 +100,7 @@ void TLinkList::Clear()
     Count = 0;
     First = nullptr;
     Last = nullptr;
+    HintNode = nullptr;
 }
 
 bool TLinkList::NextNode(TListNode *&Cursor) const

@@ -50,4 +50,10 @@ public:
     TListNode *First = nullptr;
     TListNode *Last = nullptr;
     std::int32_t Count = 0;
+
+private:
+    // The node IndexOf found last and its position: asking for the nodes in
+    // order (captions numbered by position) then costs no walk from the head.
+    mutable const TListNode *HintNode = nullptr;
+    mutable int HintIndex = 0;
 };

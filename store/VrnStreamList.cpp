@@ -200,10 +200,9 @@ void TStreamNode::PrepareHeader()
         Header.ID_owner = OwnerNode->GetID();
     if (auto *holder = dynamic_cast<TStreamNode *>(Owner))
         Header.ID_owner = holder->GetID();
-    // No node-chain links are written.
+    // No node-chain links are written. Every sibling clears its own before
+    // its block, so no walk back over the earlier siblings is needed.
     Header.OffsetPrev_Node = 0;
-    for (auto *sibling = dynamic_cast<TStreamNode *>(Prev); sibling; sibling = dynamic_cast<TStreamNode *>(sibling->Prev))
-        sibling->Header.OffsetPrev_Node = 0;
     Header.Count = Count;
     Header.IsLinked = Prev != nullptr || Next != nullptr;
     Header.LastCaption = GetCaption();

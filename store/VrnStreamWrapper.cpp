@@ -411,11 +411,11 @@ bool TStreamWrapper::Open(bool Loading)
 {
     bool Result = true;
     if (Compressing()) {
-        // A private scratch file whose name is removed at once: it cannot
-        // collide with another save or load and vanishes with its descriptor,
-        // whatever happens later.
-        std::unique_ptr<TFileStream> Scratch = TFileStream::CreateUnique(TempDirectory(), "vrnstream-");
-        DeleteFile(Scratch->FileName());
+        // The uncoded container lives in a private scratch in memory: it
+        // cannot collide with another save or load, leaves nothing behind
+        // whatever happens, and spares the many small reads and writes of the
+        // block links a trip to the file system each.
+        auto Scratch = std::make_unique<TMemoryStream>();
         if (!IsWriting() || Loading) {
             Stream->Seek(0, soBeginning);
             HuffReset();
@@ -490,7 +490,8 @@ bool TStreamWrapper::Close(bool Loading, bool Commit)
     if (!PendingName.empty()) {
         if (keep && Result) {
             try {
-                Stream->Flush();
+                if (auto *file = dynamic_cast<TFileStream *>(Stream.get()))
+                    file->Flush();
             } catch (...) {
                 Result = false;
             }

@@ -237,13 +237,13 @@ public:
     void SpyMain(const TStreamHeader &AHeader);
     void SpyBlock(const TBlockHeader &AHeader);
 
-    std::unique_ptr<TFileStream> Stream;
+    std::unique_ptr<TStream> Stream;
     std::uint8_t Mode;
     std::uint8_t WriteMode;
     // The full name: a path longer than the header's 255 characters still
     // names the right file; only the copy in Header.Name is cut.
     std::string FileName;
-    std::unique_ptr<TFileStream> SwapStream;
+    std::unique_ptr<TStream> SwapStream;
     TStreamHeader Header;
     TBlockFooter Footer;
     std::int32_t LastBlockOffset = 0;
