@@ -136,14 +136,28 @@ long double SDispersionAccurate(long double Da, long double Bo)
 namespace {
 
 // The written iteration; false when it faults or leaves the positive numbers.
-bool NewtonIterationBo(double Da, double Target, int MaxSteps, double StopAbove, double &Bo)
+bool NewtonIterationBo(double Da, double Target, int MaxSteps, double StopAbove, double StartBo, double &Bo)
 {
-    Bo = 50.0;
+    Bo = StartBo;
+    double previous = std::numeric_limits<double>::quiet_NaN();
     try {
         for (int i = 0; i < MaxSteps; ++i) {
+            const double before = Bo;
             NewtonStepBo(Bo, Da, Target);
             if (StopAbove > 0 && Bo > StopAbove)
                 break;
+            // A step depends on Bo, Da and Target alone: once it returns the
+            // Bo it was given, every further step does too; once it returns
+            // the Bo of two steps before, the iterates alternate, and the
+            // parity of the steps left decides where the iteration ends.
+            if (Bo == before)
+                break;
+            if (Bo == previous) {
+                if ((MaxSteps - 1 - i) % 2 != 0)
+                    Bo = before;
+                break;
+            }
+            previous = before;
         }
     } catch (...) {
         return false;
@@ -151,14 +165,11 @@ bool NewtonIterationBo(double Da, double Target, int MaxSteps, double StopAbove,
     return std::isfinite(Bo) && Bo > 0;
 }
 
-// Bisection over the ordered bit patterns of the positive doubles: at most 64
-// halvings end at two neighbouring doubles around the root.
-double BisectBo(long double Da, long double S)
+// Bisection over the ordered bit patterns of the positive doubles between
+// lo and hi, where S(lo) < S <= S(hi): it ends at two neighbouring doubles
+// around the root, and the nearer one is the result.
+double BisectBits(long double Da, long double S, std::uint64_t lo, std::uint64_t hi, long double sLo, long double sHi)
 {
-    std::uint64_t lo = 0;                                                         // Bo = 0
-    std::uint64_t hi = std::bit_cast<std::uint64_t>(std::numeric_limits<double>::infinity());
-    long double sLo = log1pl(Da);
-    long double sHi = Da;
     while (hi - lo > 1) {
         const std::uint64_t mid = lo + (hi - lo) / 2;
         const long double sMid = SDispersionAccurate(Da, std::bit_cast<double>(mid));
@@ -177,11 +188,73 @@ double BisectBo(long double Da, long double S)
     return (S - sLo <= sHi - S) ? std::bit_cast<double>(lo) : std::bit_cast<double>(hi);
 }
 
+std::uint64_t Bits(double x)
+{
+    return std::bit_cast<std::uint64_t>(x);
+}
+
+// The root of S(Bo) = S, bracketed from Guess outwards and narrowed by the
+// Illinois variant of regula falsi in ln Bo, where S is nearly linear; the
+// last few bits come from bisection.
+double BracketBo(long double Da, long double S, double Guess)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const double g = (Guess > 1e-290 && Guess < 1e290) ? Guess : 50.0;
+    double lo = g, hi = g;
+    long double fLo = SDispersionAccurate(Da, g) - S, fHi = fLo;
+    if (fLo < 0) {
+        do {
+            lo = hi;
+            fLo = fHi;
+            if (hi > 1e290)
+                return BisectBits(Da, S, Bits(lo), Bits(inf), fLo + S, Da);
+            hi *= 16;
+            fHi = SDispersionAccurate(Da, hi) - S;
+        } while (fHi < 0);
+    } else {
+        do {
+            hi = lo;
+            fHi = fLo;
+            if (lo < 1e-290)
+                return BisectBits(Da, S, 0, Bits(hi), log1pl(Da), fHi + S);
+            lo /= 16;
+            fLo = SDispersionAccurate(Da, lo) - S;
+        } while (fLo >= 0);
+    }
+    long double uLo = logl(lo), uHi = logl(hi);
+    int side = 0;
+    for (int i = 0; i < 60 && hi - lo > 1e-12 * hi; ++i) {
+        long double u = uHi - fHi * (uHi - uLo) / (fHi - fLo);
+        double x = static_cast<double>(expl(u));
+        if (!(x > lo && x < hi)) {
+            x = std::bit_cast<double>(Bits(lo) + (Bits(hi) - Bits(lo)) / 2);
+            u = logl(x);
+        }
+        const long double fx = SDispersionAccurate(Da, x) - S;
+        if (fx < 0) {
+            lo = x;
+            uLo = u;
+            fLo = fx;
+            if (side == -1)
+                fHi /= 2;
+            side = -1;
+        } else {
+            hi = x;
+            uHi = u;
+            fHi = fx;
+            if (side == 1)
+                fLo /= 2;
+            side = 1;
+        }
+    }
+    return BisectBits(Da, S, Bits(lo), Bits(hi), SDispersionAccurate(Da, lo), SDispersionAccurate(Da, hi));
+}
+
 } // namespace
 
 namespace {
 
-TBoSolution SolveBo(double Da, long double S, double Target, int MaxSteps, double StopAbove)
+TBoSolution SolveBo(double Da, long double S, double Target, int MaxSteps, double StopAbove, double StartBo)
 {
     TBoSolution result{TBoRootKind::Invalid, 0.0};
     if (!(Da > 0) || !std::isfinite(Da) || std::isnan(S) || S < 0) {
@@ -196,12 +269,12 @@ TBoSolution SolveBo(double Da, long double S, double Target, int MaxSteps, doubl
         double bo = 0;
         // The iteration's own answer stands wherever it reached the root:
         // the root then lies within a relative 1e-9 of it.
-        if (NewtonIterationBo(Da, Target, MaxSteps, StopAbove, bo)
+        if (NewtonIterationBo(Da, Target, MaxSteps, StopAbove, StartBo, bo)
             && SDispersionAccurate(Da, bo * (1 - 1e-9L)) <= S
             && SDispersionAccurate(Da, bo * (1 + 1e-9L)) >= S)
             result.Bo = bo;
         else
-            result.Bo = BisectBo(Da, S);
+            result.Bo = BracketBo(Da, S, bo > 0 ? bo : 50.0);
     }
     FpClear(); // nothing of the solve's quiet work (or a NaN compared) reaches the caller's checks
     return result;
@@ -209,18 +282,18 @@ TBoSolution SolveBo(double Da, long double S, double Target, int MaxSteps, doubl
 
 } // namespace
 
-TBoSolution SolveBoForNN0(double Da, double Target, int MaxSteps, double StopAbove)
+TBoSolution SolveBoForNN0(double Da, double Target, int MaxSteps, double StopAbove, double StartBo)
 {
     long double S = std::numeric_limits<long double>::quiet_NaN();
     if (Target == 0)
         S = std::numeric_limits<long double>::infinity();
     else if (Target > 0)
         S = -logl(static_cast<long double>(Target));
-    return SolveBo(Da, S, Target, MaxSteps, StopAbove);
+    return SolveBo(Da, S, Target, MaxSteps, StopAbove, StartBo);
 }
 
-TBoSolution SolveBoForS(double Da, double S, int MaxSteps, double StopAbove)
+TBoSolution SolveBoForS(double Da, double S, int MaxSteps, double StopAbove, double StartBo)
 {
     const double target = static_cast<double>(expl(-static_cast<long double>(S)));
-    return SolveBo(Da, S, target, MaxSteps, StopAbove);
+    return SolveBo(Da, S, target, MaxSteps, StopAbove, StartBo);
 }

@@ -41,13 +41,13 @@ struct TBoSolution {
     double Bo;
 };
 
-// The Bo with NN0Dispersion(Da, Bo) = Target. The Newton iteration from Bo = 50
+// The Bo with NN0Dispersion(Da, Bo) = Target. The Newton iteration from StartBo
 // (at most MaxSteps steps, ending early once Bo exceeds StopAbove) decides the
 // result wherever it converges to the root; elsewhere the root is bracketed and
 // found to full double precision. Raises nothing.
-TBoSolution SolveBoForNN0(double Da, double Target, int MaxSteps = 50, double StopAbove = 0);
+TBoSolution SolveBoForNN0(double Da, double Target, int MaxSteps = 50, double StopAbove = 0, double StartBo = 50);
 // The same for a wanted S; the iteration then aims at the Target exp(-S).
-TBoSolution SolveBoForS(double Da, double S, int MaxSteps = 50, double StopAbove = 0);
+TBoSolution SolveBoForS(double Da, double S, int MaxSteps = 50, double StopAbove = 0, double StartBo = 50);
 
 // S = -ln N/N0 of the axial dispersion model, accurate for every Bo >= 0
 // (written without cancellation; the solver brackets its roots with it).

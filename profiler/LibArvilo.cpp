@@ -3,8 +3,15 @@
 #include "base/VrnHome.h"
 #include "platform/Shell.h"
 
+#include "model/UntBodenstein.h"
+#include "platform/FpGuard.h"
+#include "platform/Latin1.h"
+
+#include <QComboBox>
+
 #include <bit>
 #include <cstring>
+#include <limits>
 
 TArvilo *Project = nullptr;
 
@@ -247,4 +254,173 @@ bool TArvilo_Var::WriteData(TStreamWrapper &Wrapper)
 void OpenHomePage(QWidget *)
 {
     ShellOpen(VarnekHomePage);
+}
+
+// ---- profiles ----
+
+const char *const VarNames[4] = {"Da", "S", "Bo", "n"};
+
+const char *const ProfileNames[ProfileCount] = {
+    "Bo [Da, S]", "Bo (Da)[S]", "Bo (S)[Da]", "Bo (n)[Da]", "S [Bo](Da)", "S [Da](Bo)", "S [Da](n)",
+    "S [n] (Da)", "Bo (Da, S)", "Bo (S, Da)", "Bo (n, Da)", "S (Da, Bo)", "S (Da, n)"};
+
+const std::uint8_t ProfileChartKind[ProfileCount] = {0, 1, 1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2};
+
+const bool ProfileFixEnabled[ProfileCount][4] = {
+    {1, 1, 0, 0}, {0, 1, 0, 0}, {1, 0, 0, 0}, {1, 0, 0, 0}, {0, 0, 1, 0}, {1, 0, 0, 0}, {1, 0, 0, 0},
+    {0, 0, 0, 1}, {0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}};
+
+const bool ProfileRangeEnabled[ProfileCount][4] = {
+    {0, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 0, 1}, {1, 0, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1},
+    {1, 0, 0, 0}, {1, 1, 0, 0}, {1, 1, 0, 0}, {1, 0, 0, 1}, {1, 0, 1, 0}, {1, 0, 0, 1}};
+
+const std::uint8_t ProfileAxes[ProfileCount][3] = {
+    {qBo, qBo, qBo}, {qDa, qDa, qBo}, {qS, qS, qBo}, {qN, qS, qBo}, {qDa, qDa, qS}, {qBo, qBo, qS}, {qN, qN, qS},
+    {qDa, qDa, qS}, {qDa, qS, qBo}, {qS, qDa, qBo}, {qN, qDa, qBo}, {qDa, qBo, qS}, {qDa, qN, qS}};
+
+void FillProfileCombo(QComboBox *Combo)
+{
+    Combo->clear();
+    Combo->setEditable(false);
+    for (int i = 0; i < ProfileCount; ++i)
+        Combo->addItem(ToQ(ProfileNames[i]), i);
+    if (Combo->count() > 0)
+        Combo->setCurrentIndex(0);
+}
+
+double SolveBo(double Da, double S, double BoStart)
+{
+    const double start = BoStart == 0.0 ? 50.0 : BoStart;
+    // The profiler's iteration ends once Bo exceeds 1000; the solver then finds the true root.
+    const TBoSolution solution = SolveBoForS(Da, S, 50, 1000.0, start);
+    switch (solution.Kind) {
+    case TBoRootKind::Root:
+        return solution.Bo;
+    case TBoRootKind::AboveRange:
+        return std::numeric_limits<double>::infinity();
+    default:
+        return -1.0;
+    }
+}
+
+namespace {
+
+// The range of a quantity in the parameters.
+void RangeOf(const TArviloVarParams &P, std::uint8_t Quantity, double &Min, double &Max)
+{
+    switch (Quantity) {
+    case qDa: Min = P.DaMin; Max = P.DaMax; break;
+    case qS: Min = P.SMin; Max = P.SMax; break;
+    case qBo: Min = P.BoMin; Max = P.BoMax; break;
+    default: Min = P.NMin; Max = P.NMax; break;
+    }
+}
+
+} // namespace
+
+int TArvilo_Var::ProfileIndex() const
+{
+    return Params.Profile < ProfileCount ? Params.Profile : 0;
+}
+
+double TArvilo_Var::StepValue(bool Series, double Min, double Max) const
+{
+    const int i = Series ? SeriesStep : XStep;
+    FpClear();
+    return FpResult(static_cast<long double>(Min) + static_cast<long double>(i - 1) * (static_cast<long double>(Max) - Min) / Steps);
+}
+
+double TArvilo_Var::SingleBo() const
+{
+    return SolveBo(Params.Da, Params.S, 0);
+}
+
+void TArvilo_Var::Point2DBo(double &Z, double &X) const
+{
+    double Da = Params.Da, S = Params.S, min = 0, max = 0;
+    const std::uint8_t xq = ProfileAxes[ProfileIndex()][axX];
+    RangeOf(Params, xq, min, max);
+    switch (xq) {
+    case qDa: Da = X = StepValue(false, min, max); break;
+    case qS: S = X = StepValue(false, min, max); break;
+    case qN: X = StepValue(false, min, max); S = STanks(X, Params.Da); break;
+    default: break;
+    }
+    Z = SolveBo(Da, S, 0);
+}
+
+void TArvilo_Var::Point3DBo(double &Z, double &X, double &Y) const
+{
+    double Da = Params.Da, S = Params.S, min = 0, max = 0;
+    const std::uint8_t xq = ProfileAxes[ProfileIndex()][axX];
+    const std::uint8_t yq = ProfileAxes[ProfileIndex()][axY];
+    RangeOf(Params, xq, min, max);
+    switch (xq) {
+    case qDa: Da = X = StepValue(false, min, max); break;
+    case qS: S = X = StepValue(false, min, max); break;
+    case qN: {
+        double dmin, dmax;
+        RangeOf(Params, qDa, dmin, dmax);
+        Da = Y = StepValue(true, dmin, dmax);
+        X = StepValue(false, min, max);
+        S = STanks(X, Da);
+        break;
+    }
+    default: break;
+    }
+    RangeOf(Params, yq, min, max);
+    switch (yq) {
+    case qDa: Da = Y = StepValue(true, min, max); break;
+    case qS: S = Y = StepValue(true, min, max); break;
+    case qN: {
+        double dmin, dmax;
+        RangeOf(Params, qDa, dmin, dmax);
+        Da = X = StepValue(false, dmin, dmax);
+        Y = StepValue(true, min, max);
+        S = STanks(Y, Da);
+        break;
+    }
+    default: break;
+    }
+    Z = SolveBo(Da, S, 0);
+}
+
+void TArvilo_Var::Point2DS(double &Z, double &X) const
+{
+    double Da = Params.Da, min = 0, max = 0;
+    double Bo = ProfileFixEnabled[ProfileIndex()][qN] ? KindToBo(1, Params.N) : Params.Bo;
+    const std::uint8_t xq = ProfileAxes[ProfileIndex()][axX];
+    RangeOf(Params, xq, min, max);
+    switch (xq) {
+    case qDa: Da = X = StepValue(false, min, max); break;
+    case qBo: Bo = X = StepValue(false, min, max); break;
+    case qN: X = StepValue(false, min, max); Bo = KindToBo(1, X); break;
+    default: break;
+    }
+    Z = NN0ToKind(0, NN0Dispersion(Da, Bo));
+}
+
+void TArvilo_Var::Point3DS(double &Z, double &X, double &Y) const
+{
+    double Da = Params.Da, Bo = Params.Bo, min = 0, max = 0;
+    // The same steps for both axes, X first.
+    for (const bool series : {false, true}) {
+        const std::uint8_t q = ProfileAxes[ProfileIndex()][series ? axY : axX];
+        double &out = series ? Y : X;
+        RangeOf(Params, q, min, max);
+        switch (q) {
+        case qDa: Da = out = StepValue(series, min, max); break;
+        case qBo: Bo = out = StepValue(series, min, max); break;
+        case qN: out = StepValue(series, min, max); Bo = KindToBo(1, out); break;
+        default: break;
+        }
+    }
+    Z = NN0ToKind(0, NN0Dispersion(Da, Bo));
+}
+
+void TArvilo_Var::SeriesValue(double &Y) const
+{
+    double min = 0, max = 0;
+    RangeOf(Params, ProfileAxes[ProfileIndex()][axY], min, max);
+    Y = StepValue(true, min, max);
 }

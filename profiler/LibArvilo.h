@@ -8,7 +8,33 @@
 #include <functional>
 #include <string>
 
+class QComboBox;
 class QWidget;
+
+// Quantity codes: the axes of the profile table and the names of axes and series.
+enum TQuantity : std::uint8_t { qDa = 0, qS = 1, qBo = 2, qN = 3 };
+extern const char *const VarNames[4];
+
+// Chart kinds: a single value, a 2D curve, a 3D family of curves.
+enum TChartKind : std::uint8_t { ckSingleValue = 0, ck2D = 1, ck3D = 2 };
+
+constexpr int ProfileCount = 13;
+extern const char *const ProfileNames[ProfileCount];
+extern const std::uint8_t ProfileChartKind[ProfileCount];
+// Per profile and quantity (Da, S, Bo, n): the fixed-value edit, the range edits are enabled.
+extern const bool ProfileFixEnabled[ProfileCount][4];
+extern const bool ProfileRangeEnabled[ProfileCount][4];
+// Per profile: the X quantity, the series quantity Y and the output Z.
+enum TAxis { axX = 0, axY = 1, axZ = 2 };
+extern const std::uint8_t ProfileAxes[ProfileCount][3];
+
+// The profile names into a combo box, each item carrying its index; the first selected.
+void FillProfileCombo(QComboBox *Combo);
+
+// The Bo whose N/N0 is exp(-S) for this Da (BoStart 0 starts at 50): -1 where
+// no Bo gives that much (S <= ln(1 + Da)) or on any fault, positive infinity
+// where not even plug flow does (S >= Da).
+double SolveBo(double Da, double S, double BoStart);
 
 // The project's record: 512 bytes in the file.
 struct TArviloBlock {
@@ -96,6 +122,18 @@ public:
     int GetSelectedIndex() const override { return 1; }
     bool ReadData(TStreamWrapper &Wrapper) override;
     bool WriteData(TStreamWrapper &Wrapper) override;
+
+    // Params.Profile as an index of the profile table; a value no profile has
+    // (a damaged file) counts as the first profile.
+    int ProfileIndex() const;
+    // One step of a range: Min + (i - 1)(Max - Min)/Steps with i the series or X step.
+    double StepValue(bool Series, double Min, double Max) const;
+    double SingleBo() const;
+    void Point2DBo(double &Z, double &X) const;
+    void Point2DS(double &Z, double &X) const;
+    void Point3DBo(double &Z, double &X, double &Y) const;
+    void Point3DS(double &Z, double &X, double &Y) const;
+    void SeriesValue(double &Y) const;
 
     TArviloVarParams Params;
     std::string Comment;

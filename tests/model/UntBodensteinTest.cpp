@@ -177,3 +177,34 @@ TEST(BoSolver, AccurateSAgreesWithTheClosedForm)
     EXPECT_NEAR(static_cast<double>(SDispersionAccurate(43.4, 1e-300)), std::log1p(43.4), 1e-9);
     EXPECT_NEAR(static_cast<double>(SDispersionAccurate(43.4, 1e300)), 43.4, 1e-9);
 }
+
+TEST(BoSolver, StoppingEarlyKeepsTheFiftyStepResult)
+{
+    // The iteration stops at a fixed point or a two-cycle; wherever the full
+    // 50 steps reach the root, the result must be theirs bit for bit.
+    int compared = 0;
+    for (int i = 0; i < 60; ++i)
+        for (int j = 0; j < 60; ++j) {
+            const double Da = 0.5 + i * 1.3, S = 0.3 + j * 0.8;
+            const double target = static_cast<double>(expl(-static_cast<long double>(S)));
+            double bo = 50;
+            try {
+                for (int k = 0; k < 50; ++k)
+                    NewtonStepBo(bo, Da, target);
+            } catch (const EMathError &) {
+                continue;
+            }
+            const TBoSolution sol = SolveBoForS(Da, S);
+            if (sol.Kind != TBoRootKind::Root || !(std::fabs(bo - sol.Bo) <= 1e-9 * sol.Bo))
+                continue;
+            EXPECT_EQ(sol.Bo, bo) << "Da " << Da << " S " << S;
+            ++compared;
+        }
+    EXPECT_GT(compared, 500);
+    // A case whose iterates alternate between two neighbouring doubles.
+    const double target = static_cast<double>(expl(-22.3L));
+    double bo = 50;
+    for (int k = 0; k < 50; ++k)
+        NewtonStepBo(bo, 22.5, target);
+    EXPECT_EQ(SolveBoForS(22.5, 22.3).Bo, bo);
+}
