@@ -201,10 +201,14 @@ TEST(BoSolver, StoppingEarlyKeepsTheFiftyStepResult)
             ++compared;
         }
     EXPECT_GT(compared, 500);
-    // A case whose iterates alternate between two neighbouring doubles.
-    const double target = static_cast<double>(expl(-22.3L));
-    double bo = 50;
-    for (int k = 0; k < 50; ++k)
-        NewtonStepBo(bo, 22.5, target);
-    EXPECT_EQ(SolveBoForS(22.5, 22.3).Bo, bo);
+    // A case whose iterates end alternating between two neighbouring doubles.
+    const double Da = 0.5 + 4 * 0.4, S = 0.3 + 7 * 0.25;
+    const double target = static_cast<double>(expl(-static_cast<long double>(S)));
+    double bo = 50, before = 0;
+    for (int k = 0; k < 50; ++k) {
+        before = bo;
+        NewtonStepBo(bo, Da, target);
+    }
+    EXPECT_NE(before, bo);
+    EXPECT_EQ(SolveBoForS(Da, S).Bo, bo);
 }
