@@ -183,8 +183,9 @@ TArvilo::TArvilo(TStreamNode *Owner)
 bool TArvilo::ReadData(TStreamWrapper &Wrapper)
 {
     const bool ok = ReadRecord(Wrapper, Block);
-    ReadLongString(Wrapper, Comment);
-    return ok;
+    // A comment that is not all there is damage too, not a loaded project.
+    const bool commentOk = ReadLongString(Wrapper, Comment);
+    return ok && commentOk;
 }
 
 bool TArvilo::WriteData(TStreamWrapper &Wrapper)
@@ -240,8 +241,8 @@ std::string TArvilo_Var::GetCaption() const
 bool TArvilo_Var::ReadData(TStreamWrapper &Wrapper)
 {
     const bool ok = ReadRecord(Wrapper, Params);
-    ReadLongString(Wrapper, Comment);
-    return ok;
+    const bool commentOk = ReadLongString(Wrapper, Comment);
+    return ok && commentOk;
 }
 
 bool TArvilo_Var::WriteData(TStreamWrapper &Wrapper)

@@ -208,6 +208,10 @@ void TStreamNode::PrepareHeader()
     Header.LastCaption = GetCaption();
     Header.Objectversion = FileInfo.Objectversion;
     LoadedVersion = FileInfo.Objectversion;
+    // The kind and the minimum block length are the class's own: a damaged
+    // header of a loaded file must not reach the next save.
+    GetClassKind();
+    Header.Spacer = FileInfo.Spacer;
 }
 
 bool TStreamNode::SaveChildren(TStreamWrapper &)
@@ -322,6 +326,9 @@ bool TStreamNode::RunWithWrapper(TStreamType StreamType, bool Loading, TStep Ste
 bool TStreamNode::SaveNode(TStreamWrapper &Wrapper)
 {
     PrepareHeader();
+    // Only a reference names a target; whatever a loaded header held there is not written.
+    if (Header.ClassKind != ckRefCarrier)
+        Header.ID_Ref = std::string();
     Wrapper.BeginBlock(Header, Footer, false);
     bool result = false;
     try {
@@ -338,9 +345,13 @@ bool TStreamNode::SaveNode(TStreamWrapper &Wrapper)
 
 bool TStreamNode::LoadRoot(TStreamWrapper &Wrapper)
 {
-    // A container whose first block header cannot be read holds no project.
-    if (!Wrapper.BeginBlock(Header, Footer, true))
+    // A container whose first block header cannot be read, or names no node,
+    // holds no project; the node keeps its own header then.
+    TBlockHeader h;
+    TBlockFooter f;
+    if (!Wrapper.BeginBlock(h, f, true) || h.ID.empty())
         return false;
+    TakeHeader(this, h, f);
     GetClassKind(); // the kind is this node's own, whatever the file said
     return LoadNode(Wrapper);
 }
@@ -398,11 +409,15 @@ bool TStreamList::SaveChildren(TStreamWrapper &Wrapper)
 bool TStreamList::LoadChildren(TStreamWrapper &Wrapper)
 {
     const std::int32_t n = Header.Count;
+    if (n < 0)
+        return false; // no list writes that: the header is damaged
     for (std::int32_t i = 0; i < n; ++i) {
         TBlockHeader h;
         TBlockFooter f;
         if (!Wrapper.BeginBlock(h, f, true))
             return false; // also the end of a damaged child count: no block is there
+        if (h.ID.empty())
+            return false; // every node is saved with its ID: the header is damaged
         std::unique_ptr<TStreamNode> node;
         try {
             const TStreamNodeClass *cls = FindClass(h.ClassName);

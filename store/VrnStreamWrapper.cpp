@@ -677,25 +677,25 @@ void WriteLongString(TStreamWrapper &Wrapper, const std::string &S)
         Wrapper.WriteBuffer(S.data(), L);
 }
 
-void ReadLongString(TStreamWrapper &Wrapper, std::string &S)
+bool ReadLongString(TStreamWrapper &Wrapper, std::string &S)
 {
     S.clear();
     std::uint8_t len[4];
     if (!Wrapper.ReadBuffer(len, 4))
-        return;
+        return false;
     const std::int32_t L = GetI32(len);
     if (L <= 0)
-        return;
+        return L == 0;
     // A damaged length may claim more than the container holds: take what is there.
     std::int64_t left = 0;
     try {
         left = std::int64_t(Wrapper.Size()) - Wrapper.Position();
     } catch (...) {
-        return;
+        return false;
     }
     const auto n = static_cast<std::int32_t>(std::min<std::int64_t>(L, std::max<std::int64_t>(left, 0)));
     if (n <= 0)
-        return;
+        return false;
     S.assign(static_cast<std::size_t>(n), '\0');
-    Wrapper.ReadBuffer(S.data(), n);
+    return Wrapper.ReadBuffer(S.data(), n) && n == L;
 }

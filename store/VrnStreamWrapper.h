@@ -290,5 +290,6 @@ std::string FormatNodeID(const std::string &NodeClassName, std::int32_t DateNumb
 // A text of any length inside node data: int32 length, then the bytes.
 void WriteLongString(TStreamWrapper &Wrapper, const std::string &S);
 // Reads at most the bytes the container still holds; empty when the length
-// cannot be read.
-void ReadLongString(TStreamWrapper &Wrapper, std::string &S);
+// cannot be read. False when the text is not all there: its length could not
+// be read, is negative or claims more bytes than the container holds.
+bool ReadLongString(TStreamWrapper &Wrapper, std::string &S);

@@ -393,16 +393,16 @@ TEST_F(StreamWrapper, LongStrings)
 
     w.Seek(0, soBeginning);
     std::string s = "old";
-    ReadLongString(w, s);
+    EXPECT_TRUE(ReadLongString(w, s));
     EXPECT_EQ(s, "");
     EXPECT_EQ(w.Position(), 4);
-    ReadLongString(w, s);
+    EXPECT_TRUE(ReadLongString(w, s));
     EXPECT_EQ(s, std::string("\xE4\x00\xFC", 3));
-    ReadLongString(w, s);
+    EXPECT_FALSE(ReadLongString(w, s)) << "the text is not all there";
     EXPECT_EQ(s, "xy");
     EXPECT_EQ(w.Position(), w.Size());
     s = "old";
-    ReadLongString(w, s); // nothing left to read
+    EXPECT_FALSE(ReadLongString(w, s)); // nothing left to read
     EXPECT_EQ(s, "");
 }
 
