@@ -1,0 +1,544 @@
+#include "base/VrnFrmFile.h"
+
+#include "base/VrnFiles.h"
+#include "base/VrnMisc.h"
+#include "base/VrnProgressGui.h"
+#include "platform/Application.h"
+#include "platform/Latin1.h"
+#include "platform/MessageBox.h"
+#include "platform/Streams.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPainter>
+#include <QPixmap>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+
+#include <cctype>
+
+namespace {
+
+// The directory part of a path with its trailing '/'.
+std::string ExtractFilePath(const std::string &Path)
+{
+    const size_t slash = Path.rfind('/');
+    return slash == std::string::npos ? std::string() : Path.substr(0, slash + 1);
+}
+
+std::string Trim(const std::string &s)
+{
+    size_t b = 0;
+    size_t e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= ' ')
+        ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ')
+        --e;
+    return s.substr(b, e - b);
+}
+
+bool SameText(const std::string &a, const std::string &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+// One busy-cursor entry for the duration of a scope, also when it raises.
+class TBusy {
+public:
+    TBusy() { Progress->Start(poHourGlass, std::string(), 100); }
+    ~TBusy() { Progress->Stop(); }
+    TBusy(const TBusy &) = delete;
+    TBusy &operator=(const TBusy &) = delete;
+};
+
+// The tool bar pictures, 16 by 16 on a transparent ground.
+template <class Draw>
+QIcon Picture(Draw draw)
+{
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    draw(p);
+    p.end();
+    return QIcon(pm);
+}
+
+QIcon NewPicture()
+{
+    return Picture([](QPainter &p) {
+        const QPoint page[] = {{3, 1}, {10, 1}, {13, 4}, {13, 14}, {3, 14}};
+        p.setPen(QColor(64, 64, 64));
+        p.setBrush(Qt::white);
+        p.drawPolygon(page, 5);
+        p.drawLine(10, 1, 10, 4);
+        p.drawLine(10, 4, 13, 4);
+    });
+}
+
+QIcon OpenPicture()
+{
+    return Picture([](QPainter &p) {
+        p.setPen(QColor(120, 90, 0));
+        p.setBrush(QColor(230, 190, 60));
+        p.drawRect(1, 4, 11, 9);
+        p.drawRect(1, 3, 4, 1);
+        const QPoint flap[] = {{3, 7}, {15, 7}, {12, 13}, {1, 13}};
+        p.setBrush(QColor(250, 220, 110));
+        p.drawPolygon(flap, 4);
+    });
+}
+
+QIcon SavePicture()
+{
+    return Picture([](QPainter &p) {
+        p.setPen(QColor(20, 30, 70));
+        p.setBrush(QColor(50, 70, 150));
+        p.drawRect(1, 1, 13, 13);
+        p.setBrush(Qt::white);
+        p.drawRect(4, 1, 7, 5);
+        p.setBrush(QColor(190, 190, 190));
+        p.drawRect(4, 9, 7, 5);
+    });
+}
+
+std::string MruCaption(int Number, const std::string &Path)
+{
+    return "&" + std::to_string(Number) + "  " + Path;
+}
+
+} // namespace
+
+TFrmFile::TFrmFile(QWidget *parent)
+    : QMainWindow(parent)
+{
+    setObjectName("FrmFile");
+    resize(618, 401);
+    const QStringList args = QCoreApplication::arguments();
+    for (qsizetype i = 1; i < args.size(); ++i)
+        Params.push_back(FileNameFromQ(args[i]));
+
+    IglToolBar = {NewPicture(), OpenPicture(), SavePicture()};
+
+    const auto makeAction = [this](const char *name, const char *caption, const char *hint, int image,
+                                   void (TFrmFile::*handler)()) {
+        auto *a = new QAction(ToQ(caption), this);
+        a->setObjectName(name);
+        a->setToolTip(ToQ(hint));
+        a->setStatusTip(ToQ(hint));
+        a->setProperty("Category", QStringLiteral("File"));
+        if (image >= 0)
+            a->setIcon(IglToolBar[static_cast<size_t>(image)]);
+        connect(a, &QAction::triggered, this, Safely([this, handler] { (this->*handler)(); }));
+        addAction(a);
+        return a;
+    };
+    ActNew = makeAction("ActNew", "&Neu", "Neues Dokument beginnen", 0, &TFrmFile::ActNewExecute);
+    ActOpen = makeAction("ActOpen", "\xD6&ffnen...", "Dokument \xF6" "ffnen", 1, &TFrmFile::ActOpenExecute);
+    ActSave = makeAction("ActSave", "&Speichern", "Dokument speichern", 2, &TFrmFile::ActSaveExecute);
+    ActSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    ActSaveAs = makeAction("ActSaveAs", "Speichern &unter...", "Dokument unter einem neuen Namen speichern", -1,
+                           &TFrmFile::ActSaveAsExecute);
+    ActExit = makeAction("ActExit", "&Beenden", "Anwendung verlassen", -1, &TFrmFile::ActExitExecute);
+
+    MnuMain = menuBar();
+    MnuMain->setObjectName("MnuMain");
+    MnuDatei = MnuMain->addMenu(ToQ("&Datei"));
+    MnuDatei->setObjectName("MnuDatei");
+    MnuNew = MenuItemFor(ActNew, "MnuNew");
+    MnuOpen = MenuItemFor(ActOpen, "MnuOpen");
+    MnuSave = MenuItemFor(ActSave, "MnuSave");
+    MnuSaveAs = MenuItemFor(ActSaveAs, "MnuSaveAs");
+    N2 = MnuDatei->addSeparator();
+    N2->setObjectName("N2");
+    QAction **mru[] = {&MnuMru1, &MnuMru2, &MnuMru3, &MnuMru4, &MnuMru5};
+    for (int n = 1; n <= 5; ++n) {
+        const std::string caption = "&" + std::to_string(n);
+        QAction *item = MnuDatei->addAction(ToQ(caption));
+        item->setObjectName(QStringLiteral("MnuMru%1").arg(n));
+        item->setData(QByteArray::fromStdString(caption));
+        connect(item, &QAction::triggered, this, Safely([this, item] { MnuMru1Click(item); }));
+        *mru[n - 1] = item;
+    }
+    MnuSepMru = MnuDatei->addSeparator();
+    MnuSepMru->setObjectName("MnuSepMru");
+    MnuExit = MenuItemFor(ActExit, "MnuExit");
+
+    ToolBar = addToolBar(QStringLiteral("ToolBar"));
+    ToolBar->setObjectName("ToolBar");
+    ToolBar->setMovable(false);
+    ToolBar->setIconSize(QSize(16, 16));
+    ToolBar->setContentsMargins(2, 2, 2, 2);
+    QToolButton **buttons[] = {&ToolButton1, &ToolButton2, &ToolButton3};
+    QAction *bound[] = {ActNew, ActOpen, ActSave};
+    for (int i = 0; i < 3; ++i) {
+        auto *b = new QToolButton(ToolBar);
+        b->setObjectName(QStringLiteral("ToolButton%1").arg(i + 1));
+        b->setDefaultAction(bound[i]);
+        b->setAutoRaise(true);
+        b->setFixedSize(25, 24);
+        ToolBar->addWidget(b);
+        *buttons[i] = b;
+    }
+}
+
+TFrmFile::~TFrmFile() = default;
+
+QAction *TFrmFile::MenuItemFor(QAction *Action, const char *Name)
+{
+    // The menu item follows its action like the framework's action links:
+    // caption, hint, picture and state, with the shortcut shown beside it (the
+    // action itself keeps the shortcut, so it is not registered twice).
+    auto *item = MnuDatei->addAction(QString());
+    item->setObjectName(Name);
+    const auto follow = [Action, item] {
+        QString text = Action->text();
+        if (!Action->shortcut().isEmpty())
+            text += QLatin1Char('\t') + Action->shortcut().toString(QKeySequence::NativeText);
+        item->setText(text);
+        item->setToolTip(Action->toolTip());
+        item->setStatusTip(Action->statusTip());
+        item->setIcon(Action->icon());
+        item->setEnabled(Action->isEnabled());
+        item->setVisible(Action->isVisible());
+    };
+    follow();
+    connect(Action, &QAction::changed, item, follow);
+    connect(item, &QAction::triggered, Action, [Action] { Action->trigger(); });
+    return item;
+}
+
+QAction *TFrmFile::MruItem(int Index) const
+{
+    QAction *const items[] = {MnuMru1, MnuMru2, MnuMru3, MnuMru4, MnuMru5};
+    return items[Index];
+}
+
+void TFrmFile::EnsureCreated()
+{
+    if (FCreated)
+        return;
+    FCreated = true;
+    FormCreate();
+}
+
+void TFrmFile::UpdateCaption()
+{
+    QString text = ToQ(ApplicationTitle());
+    if (!FileName.empty())
+        text += QStringLiteral(" - ") + FileNameToQ(FileName);
+    if (Modified)
+        text += QStringLiteral(" *");
+    // "[*]" is the toolkit's own modified placeholder; a file name may contain it.
+    text.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    setWindowTitle(text);
+}
+
+void TFrmFile::SaveMru(TStrings &List)
+{
+    (void)List;
+}
+
+void TFrmFile::LoadMru(TStrings &List)
+{
+    (void)List;
+}
+
+bool TFrmFile::QuerySaveChanges()
+{
+    if (!Modified)
+        return true;
+    switch (Dialogs().MessageDlg(this, ApplicationTitle(), "Do you want to save differences?", mtConfirmation,
+                                 mbYes | mbNo | mbCancel)) {
+    case mrYes:
+        FileSave();
+        return true;
+    case mrNo:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TFrmFile::SetModified(bool Value)
+{
+    if (LockModified)
+        return;
+    Modified = Value;
+    UpdateCaption();
+}
+
+void TFrmFile::SetFileName(const std::string &Name)
+{
+    FileName = Name;
+    UpdateCaption();
+}
+
+void TFrmFile::AddToMru(const std::string &Name)
+{
+    const std::string name = Trim(Name);
+    std::vector<std::string> items;
+    items.push_back(name);
+    bool removed = false;
+    for (int i = 0; i < Mru.Count(); ++i) {
+        const std::string item = Mru.Strings(i);
+        if (!removed && SameText(item, name)) {
+            removed = true;
+            continue;
+        }
+        items.push_back(item);
+    }
+    if (items.size() > 5)
+        items.resize(5);
+    Mru.Clear();
+    for (const std::string &item : items)
+        Mru.Add(item);
+    SaveMru(Mru);
+}
+
+void TFrmFile::UpdateMruMenu()
+{
+    bool any = false;
+    for (int n = 1; n <= 5; ++n) {
+        const std::string path = n <= Mru.Count() ? Mru.Strings(n - 1) : std::string();
+        const std::string caption = MruCaption(n, path);
+        QAction *item = MruItem(n - 1);
+        // The caption is the item's record of its path; the shown text cannot
+        // carry every byte a file name may hold, so the bytes ride along.
+        item->setData(QByteArray::fromStdString(caption));
+        item->setText(ToQ("&" + std::to_string(n) + "  ") + FileNameToQ(path));
+        item->setVisible(!path.empty());
+        any = any || !path.empty();
+    }
+    MnuSepMru->setVisible(any);
+}
+
+void TFrmFile::OpenFile(const std::string &Name)
+{
+    TBusy busy;
+    const std::string name = ExpandPathCase(Name);
+    SetFileName(name);
+    try {
+        NewDocument();
+        LoadFromFile(name);
+    } catch (...) {
+        // The document is now whatever the failed load left; under the file's
+        // name a later save (or a Yes in the save query) would write it over
+        // the file that could not be read.
+        FileName.clear();
+        Modified = false;
+        UpdateCaption();
+        throw;
+    }
+    AddToMru(name);
+    UpdateMruMenu();
+    Modified = false;
+    UpdateCaption();
+}
+
+void TFrmFile::FileNew()
+{
+    if (!QuerySaveChanges())
+        return;
+    NewDocument();
+    FileName.clear();
+    Modified = false;
+    UpdateCaption();
+}
+
+void TFrmFile::FileOpen()
+{
+    if (!QuerySaveChanges())
+        return;
+    if (Mru.Count() > 0)
+        DlgOpen.InitialDir = ExtractFilePath(Mru.Strings(0));
+    if (Dialogs().OpenFile(this, DlgOpen))
+        OpenFile(DlgOpen.FileName);
+}
+
+void TFrmFile::FileSave()
+{
+    if (FileName.empty()) {
+        FileSaveAs();
+        return;
+    }
+    {
+        TBusy busy;
+        SaveToFile(FileName);
+    }
+    Modified = false;
+    UpdateCaption();
+}
+
+void TFrmFile::FileSaveAs()
+{
+    DlgSave.FileName = FileName;
+    if (!FileName.empty())
+        DlgSave.InitialDir = ExtractFilePath(FileName);
+    else if (Mru.Count() > 0)
+        DlgSave.InitialDir = ExtractFilePath(Mru.Strings(0));
+    if (!Dialogs().SaveFile(this, DlgSave))
+        return;
+    TBusy outer;
+    FileName = DlgSave.FileName;
+    {
+        TBusy inner;
+        SaveToFile(FileName);
+    }
+    AddToMru(FileName);
+    UpdateMruMenu();
+    Modified = false;
+    UpdateCaption();
+}
+
+void TFrmFile::FormCreate()
+{
+    Mru.Clear();
+    LoadMru(Mru);
+}
+
+void TFrmFile::FormShow()
+{
+    setWindowTitle(ToQ(ApplicationTitle()));
+    UpdateMruMenu();
+    NewDocument();
+    setAcceptDrops(true);
+    // Queued, so it runs after the whole show sequence, a derived form's included.
+    QMetaObject::invokeMethod(this, Safely([this] { WMStartup(); }), Qt::QueuedConnection);
+}
+
+void TFrmFile::FormHide()
+{
+    setAcceptDrops(false);
+}
+
+void TFrmFile::FormCloseQuery(bool &CanClose)
+{
+    CanClose = QuerySaveChanges();
+}
+
+void TFrmFile::ActExitExecute()
+{
+    close();
+}
+
+void TFrmFile::MnuMru1Click(QAction *Sender)
+{
+    if (!QuerySaveChanges())
+        return;
+    const std::string caption = Sender->data().toByteArray().toStdString();
+    const std::string path = caption.size() > 4 ? caption.substr(4) : std::string();
+    // Names compare without regard to letter case, as the open expands them.
+    if (FileExists(ExpandPathCase(path))) {
+        OpenFile(path);
+    } else {
+        MsgBox("File \"" + path + "\" not found.", MB_ICONEXCLAMATION);
+        FileOpen();
+    }
+}
+
+void TFrmFile::WMStartup()
+{
+    // The start-up code of a derived form may have marked the document; it
+    // starts clean in every case, also when the open fails.
+    struct TClearAtEnd {
+        TFrmFile *Form;
+        ~TClearAtEnd() { Form->SetModified(false); }
+    } clearAtEnd{this};
+    if (!Params.empty() && FileExists(Params[0]))
+        OpenFile(Params[0]);
+}
+
+void TFrmFile::WMDropFiles(const std::vector<std::string> &Names)
+{
+    if (Names.empty() || Names[0].empty() || Names[0].size() > MaxDroppedName)
+        return;
+    const std::string name = Names[0];
+    if (QuerySaveChanges())
+        OpenFile(name);
+}
+
+namespace {
+
+// The local file names of a drag's URLs, in order (empty for other URLs).
+std::vector<std::string> DroppedNames(const QMimeData *data)
+{
+    std::vector<std::string> names;
+    if (data && data->hasUrls())
+        for (const QUrl &url : data->urls())
+            names.push_back(url.isLocalFile() ? FileNameFromQ(url.toLocalFile()) : std::string());
+    return names;
+}
+
+} // namespace
+
+void TFrmFile::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (event->spontaneous())
+        return;
+    try {
+        EnsureCreated();
+        FormShow();
+    } catch (const std::exception &e) {
+        ShowException(e);
+    }
+}
+
+void TFrmFile::hideEvent(QHideEvent *event)
+{
+    QMainWindow::hideEvent(event);
+    if (event->spontaneous())
+        return;
+    try {
+        FormHide();
+    } catch (const std::exception &e) {
+        ShowException(e);
+    }
+}
+
+void TFrmFile::closeEvent(QCloseEvent *event)
+{
+    bool canClose = true;
+    try {
+        FormCloseQuery(canClose);
+    } catch (const std::exception &e) {
+        canClose = false;
+        ShowException(e);
+    }
+    if (canClose)
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TFrmFile::dragEnterEvent(QDragEnterEvent *event)
+{
+    // A name the window would not open is refused already while dragging.
+    const std::vector<std::string> names = DroppedNames(event->mimeData());
+    if (!names.empty() && !names[0].empty() && names[0].size() <= MaxDroppedName)
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TFrmFile::dropEvent(QDropEvent *event)
+{
+    event->acceptProposedAction();
+    try {
+        WMDropFiles(DroppedNames(event->mimeData()));
+    } catch (const std::exception &e) {
+        ShowException(e);
+    }
+}

@@ -1,0 +1,192 @@
+#include "base/VrnMisc.h"
+
+#include "base/VrnFiles.h"
+#include "base/VrnProgressGui.h"
+#include "base/VrnSettings.h"
+#include "base/VrnStrings.h"
+#include "platform/Application.h"
+#include "platform/Latin1.h"
+#include "platform/MessageBox.h"
+#include "platform/Screen.h"
+
+#include <QApplication>
+#include <QWidget>
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <filesystem>
+#include <vector>
+
+TIniSettings *AppSettings = nullptr;
+TIniSettings *UserSettings = nullptr;
+TGuiProgress *Progress = nullptr;
+
+namespace {
+
+void FreeSettings()
+{
+    delete UserSettings;
+    UserSettings = nullptr;
+    delete AppSettings;
+    AppSettings = nullptr;
+}
+
+// The unit's life: the progress stack from the start, everything freed at the end.
+struct TUnitLife {
+    TUnitLife() { Progress = new TGuiProgress; }
+    ~TUnitLife()
+    {
+        delete Progress;
+        Progress = nullptr;
+        FreeSettings();
+    }
+} UnitLife;
+
+std::string ExecutableName()
+{
+    std::error_code error;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? AppDir + "arvilo" : exe.string();
+}
+
+std::string DirectoryOf(const std::string &Path)
+{
+    const size_t slash = Path.rfind('/');
+    return slash == std::string::npos ? std::string() : Path.substr(0, slash + 1);
+}
+
+} // namespace
+
+std::string AppSettingsFileName(const std::string &ExeName)
+{
+    const std::string dir = DirectoryOf(ExeName);
+    const std::string name = ExeName.substr(dir.size());
+    const size_t dot = name.rfind('.');
+    return dir + (dot == std::string::npos ? name : name.substr(0, dot)) + ".ini";
+}
+
+std::string UserSettingsFileName(const std::string &ExeName, const std::string &User, const std::string &Computer)
+{
+    return DirectoryOf(ExeName) + ExtractFileBaseName(ExeName) + "-" + User + "@" + Computer + ".ini";
+}
+
+void InitSettingsFor(const std::string &ExeName)
+{
+    FreeSettings();
+    AppSettings = new TIniSettings(AppSettingsFileName(ExeName));
+    UserSettings = new TIniSettings(UserSettingsFileName(ExeName, GetUserNameStr(), GetComputerNameStr()));
+}
+
+void InitSettings()
+{
+    InitSettingsFor(ExecutableName());
+}
+
+std::string NameInBuffer16(const std::string &Name)
+{
+    return Name.size() <= 15 ? Name : std::string();
+}
+
+std::string GetUserNameStr()
+{
+    std::vector<char> buffer(16384);
+    passwd entry {};
+    passwd *found = nullptr;
+    if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found || !found->pw_name)
+        return std::string();
+    return NameInBuffer16(found->pw_name);
+}
+
+std::string GetComputerNameStr()
+{
+    char name[HOST_NAME_MAX + 1] = {};
+    if (gethostname(name, sizeof name - 1) != 0)
+        return std::string();
+    return NameInBuffer16(name);
+}
+
+namespace {
+
+int StateOf(const QWidget *Form)
+{
+    const Qt::WindowStates s = Form->windowState();
+    if (s & Qt::WindowMinimized)
+        return 1;
+    if (s & (Qt::WindowMaximized | Qt::WindowFullScreen))
+        return 2;
+    return 0;
+}
+
+// A form whose size is fixed is one of the framework's fixed-border forms.
+bool Sizeable(const QWidget *Form)
+{
+    return Form->minimumSize() != Form->maximumSize();
+}
+
+std::string PlacementKey(const QWidget *Form, const TSettings &Settings)
+{
+    return Settings.FormsSection + "\r" + FromQ(Form->objectName());
+}
+
+} // namespace
+
+void SaveFormPlacement(QWidget *Form, TSettings *Settings)
+{
+    TSettings *settings = Settings ? Settings : UserSettings;
+    if (!settings || !Form)
+        return;
+    const std::string value = std::to_string(Form->x()) + "," + std::to_string(Form->y()) + "," +
+                              std::to_string(Form->width()) + "," + std::to_string(Form->height()) + "," +
+                              std::to_string(StateOf(Form));
+    settings->WriteString(PlacementKey(Form, *settings), value);
+}
+
+void RestoreFormPlacement(QWidget *Form, TSettings *Settings)
+{
+    TSettings *settings = Settings ? Settings : UserSettings;
+    if (!settings || !Form)
+        return;
+    const std::string value = settings->ReadString(PlacementKey(Form, *settings));
+    if (value.empty())
+        return;
+    int state = GetTokenInt(value, ",", 5);
+    // Above 2 from the file's own rule; a negative state (hand-edited) likewise.
+    if (state > 2 || state < 0)
+        state = 0;
+    Qt::WindowStates states = Form->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen);
+    if (state == 1)
+        states |= Qt::WindowMinimized;
+    else if (state == 2)
+        states |= Qt::WindowMaximized;
+    Form->setWindowState(states);
+    if (state != 0)
+        return;
+    // Wide arithmetic: the fields of a damaged entry may be any int.
+    long long l = GetTokenInt(value, ",", 1);
+    long long t = GetTokenInt(value, ",", 2);
+    long long w = GetTokenInt(value, ",", 3);
+    long long h = GetTokenInt(value, ",", 4);
+    const long long sw = Screen().Width();
+    const long long sh = Screen().Height();
+    if (sw < l + w) {
+        l = sw - 400;
+        w = 400;
+    }
+    if (sh < t + h) {
+        t = sh - 400;
+        h = 400;
+    }
+    const auto clampInt = [](long long v) { return static_cast<int>(std::clamp<long long>(v, INT_MIN / 2, INT_MAX / 2)); };
+    Form->move(clampInt(l), clampInt(t));
+    if (Sizeable(Form))
+        Form->resize(clampInt(w), clampInt(h));
+}
+
+int MsgBox(const std::string &Text, int Flags)
+{
+    Screen().SetCursor(crDefault);
+    return ApplicationMessageBox(QApplication::activeWindow(), Text, ApplicationTitle(), Flags);
+}

@@ -1,0 +1,329 @@
+#include "platform/IniFile.h"
+
+#include "platform/IntText.h"
+#include "platform/StringList.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+std::string TrimBlanks(const std::string &s)
+{
+    size_t b = 0;
+    size_t e = s.size();
+    while (b < e && IsBlank(s[b]))
+        ++b;
+    while (e > b && IsBlank(s[e - 1]))
+        --e;
+    return s.substr(b, e - b);
+}
+
+// Letter case folded for ASCII and the Latin-1 letters.
+unsigned char Fold(unsigned char c)
+{
+    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
+        return static_cast<unsigned char>(c + 0x20);
+    return c;
+}
+
+bool SameName(const std::string &a, const std::string &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (Fold(static_cast<unsigned char>(a[i])) != Fold(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+// Decimal texts in the int range; hexadecimal ones are bit patterns of up to 32 bits.
+bool ParseInt(const std::string &s, int &value)
+{
+    std::int64_t n = 0;
+    bool hex = false;
+    if (!TryTextToInt64(s, n, &hex))
+        return false;
+    if (hex ? (n < -0xFFFFFFFFll || n > 0xFFFFFFFFll) : (n < INT32_MIN || n > INT32_MAX))
+        return false;
+    value = static_cast<int>(static_cast<std::uint32_t>(n));
+    return true;
+}
+
+std::string SysError(const std::string &what, const std::string &name)
+{
+    return "Cannot " + what + " the settings file \"" + name + "\": " + std::strerror(errno);
+}
+
+bool WriteAll(int fd, const std::string &text)
+{
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+TIniFile::TFileStamp TIniFile::Stamp(const std::string &FileName)
+{
+    TFileStamp s;
+    struct stat st {};
+    if (::stat(FileName.c_str(), &st) != 0)
+        return s;
+    s.Exists = true;
+    s.Dev = st.st_dev;
+    s.Ino = st.st_ino;
+    s.Size = st.st_size;
+    s.MTimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return s;
+}
+
+void TIniFile::Load()
+{
+    // Changes that could not be written yet stay in memory instead of being
+    // replaced by the older file.
+    if (Dirty)
+        return;
+    const TFileStamp stamp = Stamp(FFileName);
+    if (Loaded && stamp == LoadedStamp)
+        return;
+    std::string text;
+    struct stat st {};
+    const int fd = ::open(FFileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= MaxFileSize) {
+            text.resize(static_cast<size_t>(st.st_size));
+            size_t got = 0;
+            while (got < text.size()) {
+                const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n <= 0)
+                    break;
+                got += static_cast<size_t>(n);
+            }
+            text.resize(got);
+        }
+        ::close(fd);
+    }
+    Parse(text);
+    Loaded = true;
+    LoadedStamp = stamp;
+}
+
+void TIniFile::Parse(const std::string &Text)
+{
+    Sections.clear();
+    Sections.push_back({});
+    size_t pos = 0;
+    while (pos < Text.size()) {
+        size_t end = Text.find('\n', pos);
+        if (end == std::string::npos)
+            end = Text.size();
+        std::string line = Text.substr(pos, end - pos);
+        pos = end + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const std::string trimmed = TrimBlanks(line);
+        if (trimmed.empty())
+            continue;
+        if (trimmed.front() == '[' && trimmed.back() == ']' && trimmed.size() >= 2) {
+            Sections.push_back({TrimBlanks(trimmed.substr(1, trimmed.size() - 2)), {}});
+            continue;
+        }
+        const size_t eq = line.find('=');
+        if (eq == std::string::npos || trimmed.front() == ';')
+            Sections.back().Lines.push_back({std::string(), line, false});
+        else
+            Sections.back().Lines.push_back({TrimBlanks(line.substr(0, eq)), line.substr(eq + 1), true});
+    }
+}
+
+std::string TIniFile::Compose() const
+{
+    std::string text;
+    for (size_t i = 0; i < Sections.size(); ++i) {
+        const TSection &s = Sections[i];
+        if (i == 0 && s.Lines.empty())
+            continue;
+        if (!text.empty())
+            text += '\n';
+        if (i > 0)
+            text += '[' + s.Name + "]\n";
+        for (const TLine &l : s.Lines)
+            text += l.IsEntry ? l.Name + '=' + l.Value + '\n' : l.Value + '\n';
+    }
+    return text;
+}
+
+void TIniFile::Save()
+{
+    Dirty = true;
+    const std::string text = Compose();
+    // A new file renamed over the old one, so a failed write (full disk)
+    // leaves the old settings whole. Where no new file can be made beside it
+    // (a directory without write permission), the file is rewritten in place.
+    std::string temp = FFileName + ".XXXXXX";
+    const int tfd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (tfd >= 0) {
+        struct stat st {};
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(tfd, ::stat(FFileName.c_str(), &st) == 0 ? (st.st_mode & 07777) : (0666 & ~mask));
+        bool ok = WriteAll(tfd, text);
+        int err = errno;
+        if (::close(tfd) != 0 && ok) {
+            ok = false;
+            err = errno;
+        }
+        if (ok && ::rename(temp.c_str(), FFileName.c_str()) != 0) {
+            ok = false;
+            err = errno;
+        }
+        if (!ok) {
+            ::unlink(temp.c_str());
+            errno = err;
+            throw EIniFileException(SysError("write", FFileName));
+        }
+    } else {
+        const int fd = ::open(FFileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (fd < 0)
+            throw EIniFileException(SysError("write", FFileName));
+        bool ok = WriteAll(fd, text);
+        int err = errno;
+        if (::close(fd) != 0 && ok) {
+            ok = false;
+            err = errno;
+        }
+        if (!ok) {
+            errno = err;
+            throw EIniFileException(SysError("write", FFileName));
+        }
+    }
+    Dirty = false;
+    Loaded = true;
+    LoadedStamp = Stamp(FFileName);
+}
+
+TIniFile::TSection *TIniFile::FindSection(const std::string &Section)
+{
+    const std::string name = TrimBlanks(Section);
+    for (size_t i = 1; i < Sections.size(); ++i)
+        if (SameName(Sections[i].Name, name))
+            return &Sections[i];
+    return nullptr;
+}
+
+TIniFile::TLine *TIniFile::FindEntry(const std::string &Section, const std::string &Ident)
+{
+    TSection *s = FindSection(Section);
+    if (!s)
+        return nullptr;
+    const std::string name = TrimBlanks(Ident);
+    for (TLine &l : s->Lines)
+        if (l.IsEntry && SameName(l.Name, name))
+            return &l;
+    return nullptr;
+}
+
+std::string TIniFile::ReadRawString(const std::string &Section, const std::string &Ident, const std::string &Default)
+{
+    Load();
+    const TLine *l = FindEntry(Section, Ident);
+    return l ? TrimBlanks(l->Value) : Default;
+}
+
+std::string TIniFile::ReadString(const std::string &Section, const std::string &Ident, const std::string &Default)
+{
+    Load();
+    const TLine *l = FindEntry(Section, Ident);
+    if (!l)
+        return Default;
+    std::string v = TrimBlanks(l->Value);
+    if (v.size() >= 2 && (v.front() == '\'' || v.front() == '"') && v.back() == v.front())
+        v = v.substr(1, v.size() - 2);
+    return v;
+}
+
+int TIniFile::ReadInteger(const std::string &Section, const std::string &Ident, int Default)
+{
+    int value = 0;
+    return ParseInt(ReadString(Section, Ident, std::string()), value) ? value : Default;
+}
+
+void TIniFile::WriteString(const std::string &Section, const std::string &Ident, const std::string &Value)
+{
+    Load();
+    if (TLine *l = FindEntry(Section, Ident)) {
+        l->Value = Value;
+    } else {
+        TSection *s = FindSection(Section);
+        if (!s) {
+            Sections.push_back({TrimBlanks(Section), {}});
+            s = &Sections.back();
+        }
+        s->Lines.push_back({TrimBlanks(Ident), Value, true});
+    }
+    Save();
+}
+
+void TIniFile::WriteInteger(const std::string &Section, const std::string &Ident, int Value)
+{
+    WriteString(Section, Ident, std::to_string(Value));
+}
+
+void TIniFile::DeleteKey(const std::string &Section, const std::string &Ident)
+{
+    Load();
+    TSection *s = FindSection(Section);
+    if (!s)
+        return;
+    const std::string name = TrimBlanks(Ident);
+    for (auto it = s->Lines.begin(); it != s->Lines.end(); ++it)
+        if (it->IsEntry && SameName(it->Name, name)) {
+            s->Lines.erase(it);
+            Save();
+            return;
+        }
+}
+
+void TIniFile::ReadSection(const std::string &Section, TStrings &List)
+{
+    Load();
+    List.Clear();
+    if (const TSection *s = FindSection(Section))
+        for (const TLine &l : s->Lines)
+            if (l.IsEntry)
+                List.Add(l.Name);
+}
+
+void TIniFile::ReadSections(TStrings &List)
+{
+    Load();
+    List.Clear();
+    for (size_t i = 1; i < Sections.size(); ++i)
+        List.Add(Sections[i].Name);
+}
+
+void TIniFile::UpdateFile()
+{
+    if (Dirty)
+        Save();
+}

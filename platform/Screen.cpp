@@ -1,0 +1,49 @@
+#include "platform/Screen.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
+
+TScreen &Screen()
+{
+    static TScreen screen;
+    return screen;
+}
+
+void TScreen::SetCursor(TCursor Value)
+{
+    if (Value == FCursor)
+        return;
+    // At most one override of ours is on Qt's stack at any time, so a change
+    // replaces it instead of piling up overrides.
+    const bool hadOverride = FCursor != crDefault;
+    FCursor = Value;
+    if (!qGuiApp)
+        return;
+    if (hadOverride)
+        QGuiApplication::restoreOverrideCursor();
+    if (Value == crHourGlass)
+        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+}
+
+int TScreen::Width() const
+{
+    if (FixedWidth > 0)
+        return FixedWidth;
+    const QScreen *s = qGuiApp ? QGuiApplication::primaryScreen() : nullptr;
+    return s ? s->geometry().width() : 0;
+}
+
+int TScreen::Height() const
+{
+    if (FixedHeight > 0)
+        return FixedHeight;
+    const QScreen *s = qGuiApp ? QGuiApplication::primaryScreen() : nullptr;
+    return s ? s->geometry().height() : 0;
+}
+
+void TScreen::SetSize(int AWidth, int AHeight)
+{
+    FixedWidth = AWidth;
+    FixedHeight = AHeight;
+}

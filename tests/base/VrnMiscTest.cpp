@@ -1,0 +1,185 @@
+#include "base/VrnMisc.h"
+#include "base/VrnProgressGui.h"
+#include "base/VrnSettings.h"
+#include "platform/Application.h"
+#include "platform/MessageBox.h"
+#include "platform/Screen.h"
+#include "platform/ScriptedDialogs.h"
+
+#include <QTemporaryDir>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include "tests/base/TestFiles.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace {
+
+class Placement : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Form.setObjectName("FrmTest");
+        Form.move(10, 20);
+        Form.resize(300, 200);
+        Screen().SetSize(1024, 768);
+    }
+    void TearDown() override { Screen().SetSize(0, 0); }
+
+    void Store(const std::string &value) { Settings.WriteString("Forms\rFrmTest", value); }
+
+    QTemporaryDir Dir;
+    std::string Name = Dir.filePath("u.ini").toStdString();
+    TIniSettings Settings{Name};
+    QWidget Form;
+};
+
+} // namespace
+
+TEST_F(Placement, SavedEntryRestoresTheSameBounds)
+{
+    Form.move(120, 80);
+    Form.resize(800, 600);
+    SaveFormPlacement(&Form, &Settings);
+    EXPECT_EQ(FileText(Name), "[Forms]\nFrmTest=120,80,800,600,0\n");
+
+    QWidget other;
+    other.setObjectName("FrmTest");
+    RestoreFormPlacement(&other, &Settings);
+    EXPECT_EQ(other.pos(), QPoint(120, 80));
+    EXPECT_EQ(other.size(), QSize(800, 600));
+    EXPECT_EQ(other.windowState(), Qt::WindowNoState);
+
+    Form.setWindowState(Qt::WindowMaximized);
+    SaveFormPlacement(&Form, &Settings);
+    EXPECT_NE(FileText(Name).find(",2\n"), std::string::npos);
+}
+
+TEST_F(Placement, SmallScreensGetTheFourHundredPixelFallback)
+{
+    Store("120,80,800,600,0");
+    Screen().SetSize(800, 768);
+    RestoreFormPlacement(&Form, &Settings);
+    EXPECT_EQ(Form.geometry().topLeft(), QPoint(400, 80));
+    EXPECT_EQ(Form.size(), QSize(400, 600));
+
+    Screen().SetSize(1024, 600);
+    RestoreFormPlacement(&Form, &Settings);
+    EXPECT_EQ(Form.pos(), QPoint(120, 200));
+    EXPECT_EQ(Form.size(), QSize(800, 400));
+
+    // Ending exactly at the edge is no reason to move.
+    Screen().SetSize(920, 680);
+    RestoreFormPlacement(&Form, &Settings);
+    EXPECT_EQ(Form.pos(), QPoint(120, 80));
+    EXPECT_EQ(Form.size(), QSize(800, 600));
+}
+
+TEST_F(Placement, StatesAndFixedBorders)
+{
+    Store("120,80,800,600,2");
+    RestoreFormPlacement(&Form, &Settings);
+    EXPECT_TRUE(Form.windowState() & Qt::WindowMaximized);
+    EXPECT_EQ(Form.pos(), QPoint(10, 20));
+    EXPECT_EQ(Form.size(), QSize(300, 200));
+
+    Store("120,80,800,600,7");
+    RestoreFormPlacement(&Form, &Settings);
+    EXPECT_EQ(Form.windowState(), Qt::WindowNoState);
+    EXPECT_EQ(Form.pos(), QPoint(120, 80));
+    EXPECT_EQ(Form.size(), QSize(800, 600));
+
+    // A fixed size is the fixed border: moved, also by the fallback, never resized.
+    QWidget fixed;
+    fixed.setObjectName("FrmTest");
+    fixed.setFixedSize(300, 200);
+    Screen().SetSize(800, 768);
+    RestoreFormPlacement(&fixed, &Settings);
+    EXPECT_EQ(fixed.pos(), QPoint(400, 80));
+    EXPECT_EQ(fixed.size(), QSize(300, 200));
+}
+
+TEST_F(Placement, MissingOrDamagedEntries)
+{
+    RestoreFormPlacement(&Form, &Settings);
+    EXPECT_EQ(Form.pos(), QPoint(10, 20));
+    EXPECT_EQ(Form.size(), QSize(300, 200));
+    EXPECT_EQ(FileText(Name), "[Forms]\nFrmTest=\n"); // the default write-back of an empty entry
+
+    Store("50,x");
+    RestoreFormPlacement(&Form, &Settings);
+    EXPECT_EQ(Form.pos(), QPoint(50, 0));
+
+    Store("2147483647,2147483647,2147483647,2147483647,-3");
+    RestoreFormPlacement(&Form, &Settings);
+    EXPECT_EQ(Form.windowState(), Qt::WindowNoState);
+    EXPECT_EQ(Form.pos(), QPoint(1024 - 400, 768 - 400));
+    EXPECT_EQ(Form.size(), QSize(400, 400));
+}
+
+TEST(SettingsFiles, NamesAndGlobals)
+{
+    EXPECT_EQ(AppSettingsFileName("/opt/a.b/arvilo"), "/opt/a.b/arvilo.ini");
+    EXPECT_EQ(AppSettingsFileName("/opt/prog/Arvilo.exe"), "/opt/prog/Arvilo.ini");
+    EXPECT_EQ(UserSettingsFileName("/opt/prog/arvilo", "anna", "host1"), "/opt/prog/arvilo-anna@host1.ini");
+    EXPECT_EQ(UserSettingsFileName("/opt/prog/arvilo", NameInBuffer16("a-user-name-of-16"), "h"),
+              "/opt/prog/arvilo-@h.ini");
+    EXPECT_EQ(NameInBuffer16("fifteen-chars-x"), "fifteen-chars-x");
+    EXPECT_EQ(NameInBuffer16("sixteen-chars-xy"), "");
+
+    const passwd *pw = getpwuid(geteuid());
+    ASSERT_NE(pw, nullptr);
+    EXPECT_EQ(GetUserNameStr(), NameInBuffer16(pw->pw_name));
+    char host[256] = {};
+    gethostname(host, sizeof host - 1);
+    EXPECT_EQ(GetComputerNameStr(), NameInBuffer16(host));
+
+    ASSERT_NE(Progress, nullptr);
+    QTemporaryDir dir;
+    const std::string exe = dir.filePath("arvilo").toStdString();
+    InitSettingsFor(exe);
+    ASSERT_NE(AppSettings, nullptr);
+    ASSERT_NE(UserSettings, nullptr);
+    EXPECT_EQ(AppSettings->Ini->FileName(), exe + ".ini");
+    EXPECT_EQ(UserSettings->Ini->FileName(),
+              UserSettingsFileName(exe, GetUserNameStr(), GetComputerNameStr()));
+    EXPECT_EQ(UserSettings->FormsSection, "Forms");
+    InitSettingsFor(exe); // again: both made anew
+    EXPECT_NE(UserSettings, nullptr);
+}
+
+namespace {
+
+class TCursorSpyDialogs : public TScriptedDialogs {
+public:
+    TCursor SeenCursor = crHourGlass;
+    int MessageDlg(QWidget *parent, const std::string &title, const std::string &text, TMsgDlgType type,
+                   unsigned buttons) override
+    {
+        SeenCursor = Screen().Cursor();
+        return TScriptedDialogs::MessageDlg(parent, title, text, type, buttons);
+    }
+};
+
+} // namespace
+
+TEST(MsgBoxTest, ShowsTheNormalCursorAndReturnsTheButton)
+{
+    TCursorSpyDialogs dialogs;
+    dialogs.MessageAnswers = {mrNo};
+    Progress->Start(poHourGlass, "", 100);
+    EXPECT_EQ(MsgBox("Really?", MB_YESNOCANCEL | MB_ICONQUESTION), IDNO);
+    Progress->Stop();
+    EXPECT_EQ(dialogs.SeenCursor, crDefault);
+    ASSERT_EQ(dialogs.Messages.size(), 1u);
+    EXPECT_EQ(dialogs.Messages[0].Title, ApplicationTitle());
+    EXPECT_EQ(dialogs.Messages[0].Text, "Really?");
+    EXPECT_EQ(dialogs.Messages[0].Type, mtConfirmation);
+    EXPECT_EQ(dialogs.Messages[0].Buttons, unsigned(mbYes | mbNo | mbCancel));
+
+    EXPECT_EQ(MsgBox("Gone.", MB_ICONEXCLAMATION), IDOK);
+    EXPECT_EQ(dialogs.Messages[1].Type, mtWarning);
+    EXPECT_EQ(dialogs.Messages[1].Buttons, unsigned(mbOK));
+}

@@ -1,0 +1,93 @@
+#include "platform/IniFile.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "tests/base/TestFiles.h"
+
+#include <thread>
+
+namespace {
+
+} // namespace
+
+TEST(IniFile, ReadsValuesWithoutQuotesAndBlanksIgnoringCase)
+{
+    QTemporaryDir dir;
+    const std::string name = dir.filePath("a.ini").toStdString();
+    SetFileText(name, "[Main]\r\n"
+                      "  Plain =  some text  \r\n"
+                      "Single=' padded '\n"
+                      "Double=\"x\"\n"
+                      "Mixed='x\"\n"
+                      "Empty=\n"
+                      "Hex=0x1F\n"
+                      "Dollar=$1f\n"
+                      "Neg=-12\n"
+                      "Bad=12abc\n"
+                      "[other]\n"
+                      "k=v\n");
+    TIniFile ini(name);
+    EXPECT_EQ(ini.ReadString("main", "PLAIN", "d"), "some text");
+    EXPECT_EQ(ini.ReadString("Main", "Single", "d"), " padded ");
+    EXPECT_EQ(ini.ReadString("Main", "Double", "d"), "x");
+    EXPECT_EQ(ini.ReadString("Main", "Mixed", "d"), "'x\""); // quotes that do not match stay
+    EXPECT_EQ(ini.ReadRawString("Main", "Single", "d"), "' padded '");
+    EXPECT_EQ(ini.ReadString("Main", "Empty", "d"), "");
+    EXPECT_EQ(ini.ReadString("Main", "Missing", "d"), "d");
+    EXPECT_EQ(ini.ReadString("Nowhere", "Plain", "d"), "d");
+    EXPECT_EQ(ini.ReadInteger("Main", "Hex", 0), 31);
+    EXPECT_EQ(ini.ReadInteger("Main", "Dollar", 0), 31);
+    EXPECT_EQ(ini.ReadInteger("Main", "Neg", 0), -12);
+    EXPECT_EQ(ini.ReadInteger("Main", "Bad", 7), 7);
+    EXPECT_EQ(ini.ReadInteger("Main", "Missing", 7), 7);
+}
+
+TEST(IniFile, EachWriteIsInTheFileWhenItReturns)
+{
+    QTemporaryDir dir;
+    const std::string name = dir.filePath("w.ini").toStdString();
+    TIniFile ini(name);
+    EXPECT_EQ(ini.ReadString("S", "a", "none"), "none");
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(name))); // reading creates nothing
+    ini.WriteString("S", "a", "1");
+    EXPECT_EQ(FileText(name), "[S]\na=1\n");
+    ini.WriteInteger("T", "b", -5);
+    ini.WriteString("s", "A", "2"); // replaces the entry, keeping its spelling
+    EXPECT_EQ(FileText(name), "[S]\na=2\n\n[T]\nb=-5\n");
+    ini.DeleteKey("S", "A");
+    ini.DeleteKey("S", "missing");
+    EXPECT_EQ(FileText(name), "[S]\n\n[T]\nb=-5\n");
+
+    // Another writer's change is seen on the next access.
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    SetFileText(name, "[T]\nb=9\nc=3\n");
+    EXPECT_EQ(ini.ReadInteger("T", "b", 0), 9);
+    ini.WriteString("T", "d", "4");
+    EXPECT_EQ(FileText(name), "[T]\nb=9\nc=3\nd=4\n");
+}
+
+TEST(IniFile, DamagedFilesReadAsFarAsTheyGoAndKeepTheirLines)
+{
+    QTemporaryDir dir;
+    const std::string name = dir.filePath("d.ini").toStdString();
+    std::string garbage("\x00\x01\xFF\xFE[\x80\n", 7);
+    SetFileText(name, garbage + "no equals sign\n[S]\nline without\nk = v\n=nameless\n");
+    TIniFile ini(name);
+    EXPECT_EQ(ini.ReadString("S", "k", "d"), "v");
+    EXPECT_EQ(ini.ReadString("S", "line without", "d"), "d");
+    ini.WriteString("S", "n", "1");
+    // Lines that are no entries stay where they were.
+    EXPECT_EQ(FileText(name), garbage + "no equals sign\n\n[S]\nline without\nk= v\n=nameless\nn=1\n");
+
+    // A file far beyond any settings file reads as empty and is replaced on write.
+    SetFileText(name, "[S]\nk=v\n" + std::string(TIniFile::MaxFileSize, 'x'));
+    TIniFile big(name);
+    EXPECT_EQ(big.ReadString("S", "k", "d"), "d");
+    big.WriteString("S", "k", "w");
+    EXPECT_EQ(FileText(name), "[S]\nk=w\n");
+
+    // A directory in place of the file reads as empty.
+    TIniFile onDir(dir.path().toStdString());
+    EXPECT_EQ(onDir.ReadString("S", "k", "d"), "d");
+}
