@@ -10,7 +10,7 @@
 #include <QPushButton>
 
 // Outside any namespace, as Q_INIT_RESOURCE requires.
-static void InitBaseResources()
+void InitBaseResources()
 {
     static const bool done = [] {
         Q_INIT_RESOURCE(base);

@@ -6,6 +6,9 @@
 #include <memory>
 #include <string>
 
+// Makes the base library's pictures (the banner) available to QPixmap(":/base/...").
+void InitBaseResources();
+
 class QFrame;
 class QLabel;
 class QPushButton;

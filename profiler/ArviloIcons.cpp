@@ -103,3 +103,66 @@ QIcon ChartToolImage(int Index)
     }
     return QIcon(pixmap);
 }
+
+QIcon MainToolImage(int Index)
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    switch (Index) {
+    case 3: // info
+        p.setPen(QPen(Ink, 1));
+        p.setBrush(Accent);
+        p.drawEllipse(QRectF(1, 1, 14, 14));
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::white);
+        p.drawEllipse(QRectF(7, 3.5, 2.2, 2.2));
+        p.drawRect(QRectF(7, 7, 2.2, 5.5));
+        break;
+    case 4: // add
+    case 5: { // remove
+        p.setPen(QPen(Ink, 1));
+        p.setBrush(QColor(235, 240, 248));
+        p.drawRect(QRectF(1.5, 2.5, 9, 11));
+        p.setPen(QPen(Index == 4 ? QColor(30, 140, 60) : QColor(190, 40, 40), 2.2, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(9, 11), QPointF(15, 11));
+        if (Index == 4)
+            p.drawLine(QPointF(12, 8), QPointF(12, 14));
+        break;
+    }
+    default:
+        break;
+    }
+    return QIcon(pixmap);
+}
+
+QIcon NavImage(int Index)
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Ink, 1));
+    switch (Index) {
+    case 0: // the top node: a small project folder
+        p.setBrush(QColor(240, 200, 90));
+        p.drawRect(QRectF(1.5, 4.5, 13, 9));
+        p.drawRect(QRectF(1.5, 2.5, 5, 2));
+        break;
+    case 3: // the root node: a profile curve
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(1.5, 1.5, 13, 13));
+        p.setPen(QPen(Accent, 1.4));
+        p.drawPolyline(QPolygonF({{3, 4}, {6, 9}, {9, 11.5}, {13, 12.5}}));
+        break;
+    case 1: // a variation, selected
+    case 2: // a variation
+        p.setBrush(Index == 1 ? QColor(250, 170, 40) : QColor(160, 190, 230));
+        p.drawEllipse(QRectF(3, 3, 10, 10));
+        break;
+    default:
+        break;
+    }
+    return QIcon(pixmap);
+}

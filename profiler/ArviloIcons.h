@@ -17,3 +17,10 @@ enum TChartImage {
 };
 
 QIcon ChartToolImage(int Index);
+
+// The main window's tool-bar images beyond the document ones (0 new, 1 open,
+// 2 save): 3 info, 4 add variation and the calculator, 5 remove variation.
+QIcon MainToolImage(int Index);
+// The navigation tree's images: 0 the top node, 1 a selected variation,
+// 2 a variation, 3 the root node.
+QIcon NavImage(int Index);

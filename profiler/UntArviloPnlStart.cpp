@@ -118,6 +118,8 @@ TFrmPnlParameter::TFrmPnlParameter(QWidget *parent)
 
     PnlStart = Named(new QFrame(this), "PnlStart");
     PnlStart->setToolTip(QStringLiteral("Set Values Back To Last Process control Session"));
+    // The panel covers the page of its host completely.
+    PnlStart->setAutoFillBackground(true);
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(PnlStart);

@@ -1,0 +1,585 @@
+#include "profiler/UntArviloMain.h"
+
+#include "base/VrnCmpStandard.h"
+#include "base/VrnFiles.h"
+#include "base/VrnFrmAbout.h"
+#include "base/VrnHome.h"
+#include "base/VrnMisc.h"
+#include "base/VrnSettings.h"
+#include "platform/Application.h"
+#include "platform/Latin1.h"
+#include "platform/Screen.h"
+#include "platform/Shell.h"
+#include "platform/ViewItems.h"
+#include "profiler/ArviloIcons.h"
+#include "profiler/LibArvilo.h"
+#include "profiler/LibNavigation.h"
+#include "profiler/UntArviloPnlStart.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QSplitter>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+TFrmArviloMain *FrmArviloMain = nullptr;
+
+namespace {
+
+const QColor PageColour(226, 230, 240);
+const char TheoryFailed[] = "Theory.txt konnte nicht ge\xF6" "ffnet werden";
+
+QFont Verdana(int pixels, bool bold)
+{
+    QFont font(QStringLiteral("Verdana"));
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+void Paint(QWidget *widget, const QColor &colour)
+{
+    widget->setAutoFillBackground(true);
+    QPalette pal = widget->palette();
+    pal.setColor(QPalette::Window, colour);
+    widget->setPalette(pal);
+}
+
+template <class T>
+T *Named(T *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QLabel *Label(QWidget *parent, const char *name, const char *text, int left, int top, bool bold = false)
+{
+    auto *label = Named(new QLabel(ToQ(text), parent), name);
+    QFont font = Verdana(11, bold);
+    label->setFont(font);
+    label->move(left, top);
+    label->adjustSize();
+    return label;
+}
+
+// The hourglass while a document operation runs, the default cursor afterwards.
+class TBusy {
+public:
+    TBusy() { Screen().SetCursor(crHourGlass); }
+    ~TBusy() { Screen().SetCursor(crDefault); }
+    TBusy(const TBusy &) = delete;
+    TBusy &operator=(const TBusy &) = delete;
+};
+
+} // namespace
+
+std::string UpdatePageAddress()
+{
+    return std::string("https://") + VarnekHost + "/de/download/Arvilo/index.htm";
+}
+
+void ResetNavigationTree()
+{
+    Navigations->Clear();
+    auto *root = new TNavigationTree(Navigations, nullptr, nullptr);
+    root->SetCaption("Bo Profiling", 3, 3, -1, -1);
+    Navigations->Add(root);
+}
+
+TFrmArviloMain::TFrmArviloMain(QWidget *parent)
+    : TFrmFile(parent)
+{
+    setObjectName(QStringLiteral("FrmArviloMain"));
+    setFont(Verdana(11, false));
+    resize(1002, 650);
+    setMinimumSize(980, 650);
+    BuildProjectPage();
+    BuildCommands();
+}
+
+TFrmArviloMain::~TFrmArviloMain()
+{
+    FormClose();
+}
+
+void TFrmArviloMain::BuildProjectPage()
+{
+    auto *central = new QWidget(this);
+    auto *row = new QHBoxLayout(central);
+    row->setContentsMargins(0, 0, 0, 0);
+    SplHorz = Named(new QSplitter(Qt::Horizontal, central), "SplHorz");
+    SplHorz->setHandleWidth(4);
+    row->addWidget(SplHorz);
+
+    Panel1 = Named(new QWidget(SplHorz), "Panel1");
+    auto *treeBox = new QVBoxLayout(Panel1);
+    treeBox->setContentsMargins(0, 0, 0, 0);
+    TvwNavigation = Named(new QTreeWidget(Panel1), "TvwNavigation");
+    TvwNavigation->setHeaderHidden(true);
+    TvwNavigation->setFrameShape(QFrame::NoFrame);
+    TvwNavigation->setIndentation(19);
+    TvwNavigation->setContextMenuPolicy(Qt::CustomContextMenu);
+    TvwNavigation->installEventFilter(this);
+    TvwNavigation->viewport()->installEventFilter(this);
+    TImageList navImages;
+    for (int i = 0; i < 4; ++i)
+        navImages.Add(NavImage(i));
+    SetViewImages(TvwNavigation, navImages);
+    treeBox->addWidget(TvwNavigation);
+    SplHorz->addWidget(Panel1);
+
+    PnlNavigation = Named(new QWidget(SplHorz), "PnlNavigation");
+    auto *hostBox = new QVBoxLayout(PnlNavigation);
+    hostBox->setContentsMargins(0, 0, 0, 0);
+    Panel3 = Named(new QWidget(PnlNavigation), "Panel3");
+    Paint(Panel3, PageColour);
+    hostBox->addWidget(Panel3);
+    auto *pageBox = new QVBoxLayout(Panel3);
+    pageBox->setContentsMargins(0, 0, 0, 0);
+    Panel4 = Named(new QWidget(Panel3), "Panel4");
+    Paint(Panel4, PageColour);
+    Panel4->installEventFilter(this);
+    pageBox->addWidget(Panel4);
+    SplHorz->addWidget(PnlNavigation);
+    SplHorz->setSizes({177, 825});
+    SplHorz->setStretchFactor(1, 1);
+
+    Panel5 = Named(new QWidget(Panel4), "Panel5");
+    Paint(Panel5, PageColour);
+    Panel5->setGeometry(0, 0, 825, 40);
+    Panel5->installEventFilter(this);
+    lblWelcome = Named(new QLabel(QStringLiteral("Welcome To Varnek Arvilo"), Panel5), "lblWelcome");
+    lblWelcome->setFont(Verdana(19, true));
+    lblWelcome->move(8, 8);
+    lblWelcome->adjustSize();
+    LblVarnekHome = Named(new TVrkHyperlinkLabel(Panel5), "LblVarnekHome");
+    LblVarnekHome->setText(QLatin1String(VarnekHost));
+    LblVarnekHome->SetURL(VarnekHomePage);
+    QFont link = Verdana(11, false);
+    link.setUnderline(true);
+    LblVarnekHome->setFont(link);
+    LblVarnekHome->move(720, 14);
+    LblVarnekHome->adjustSize();
+
+    InitBaseResources();
+    Image1 = Named(new QLabel(Panel4), "Image1");
+    Image1->setPixmap(QPixmap(QStringLiteral(":/base/about_banner.png")));
+    Image1->setGeometry(8, 40, 518, 91);
+
+    Label3 = Label(Panel4, "Label3", "Project", 8, 144, true);
+    lblTitle = Label(Panel4, "lblTitle", "Title", 8, 162);
+    EdtTitle = Named(new QLineEdit(Panel4), "EdtTitle");
+    EdtTitle->setGeometry(8, 178, 217, 21);
+    Label1 = Label(Panel4, "Label1", "Culture/Stock", 8, 206);
+    EdtStock = Named(new QLineEdit(Panel4), "EdtStock");
+    EdtStock->setGeometry(8, 222, 217, 21);
+    QFont italic = EdtStock->font();
+    italic.setItalic(true);
+    EdtStock->setFont(italic);
+    Label2 = Label(Panel4, "Label2", "Comment", 237, 165);
+    MmoComment = Named(new QPlainTextEdit(Panel4), "MmoComment");
+    MmoComment->setGeometry(237, 179, 570, 65);
+    MmoComment->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QPalette info = MmoComment->palette();
+    info.setColor(QPalette::Base, QColor(255, 255, 225));
+    MmoComment->setPalette(info);
+    Label4 = Label(Panel4, "Label4", "Theory", 8, 256, true);
+    MmoTheorie = Named(new QPlainTextEdit(Panel4), "MmoTheorie");
+    MmoTheorie->setGeometry(8, 272, 799, 285);
+    MmoTheorie->setReadOnly(true);
+    MmoTheorie->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QFont mono(QStringLiteral("DejaVu Sans Mono"));
+    mono.setStyleHint(QFont::Monospace);
+    mono.setPixelSize(11);
+    MmoTheorie->setFont(mono);
+
+    setCentralWidget(central);
+    connect(LblVarnekHome, &TVrkHyperlinkLabel::clicked, this, Safely([this] { LblVarnekHomeClick(); }));
+}
+
+void TFrmArviloMain::BuildCommands()
+{
+    struct TText {
+        QAction *Action;
+        const char *Caption, *Hint;
+    };
+    for (const TText &t : {TText{ActNew, "&New", "Starts New Project"}, TText{ActOpen, "&Open...", "Opens Project"},
+                           TText{ActSave, "&Save", "Saves Project"},
+                           TText{ActSaveAs, "Save &As....", "Save Project As New Name"},
+                           TText{ActExit, "&Exit", "Closes Application"}}) {
+        t.Action->setText(ToQ(t.Caption));
+        t.Action->setToolTip(ToQ(t.Hint));
+        t.Action->setStatusTip(ToQ(t.Hint));
+    }
+    auto make = [this](const char *name, const char *caption, const char *hint, QIcon icon) {
+        auto *action = Named(new QAction(ToQ(caption), this), name);
+        if (hint) {
+            action->setToolTip(ToQ(hint));
+            action->setStatusTip(ToQ(hint));
+        }
+        action->setIcon(icon);
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+        return action;
+    };
+    ActUpdate = make("ActUpdate", "&Check New Updates", nullptr, QIcon());
+    ActUpdate->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F1));
+    ActAddVar = make("ActAddVar", "&Add Variation", "Adds a Variation", MainToolImage(4));
+    ActRemoveVar = make("ActRemoveVar", "&Remove Variation", "Removes a Variation", MainToolImage(5));
+    ActTool = make("ActTool", "Mirtel", "Loads Bo Calculation Tool", MainToolImage(4));
+    ActTool->setShortcut(QKeySequence(Qt::Key_F5));
+    Info1 = make("Info1", "&Info", "About Varnek...", MainToolImage(3));
+    Info1->setShortcut(QKeySequence(Qt::Key_F1));
+
+    connect(ActUpdate, &QAction::triggered, this, Safely([this] { ActUpdateExecute(); }));
+    connect(ActAddVar, &QAction::triggered, this, Safely([this] { ActAddVarExecute(); }));
+    connect(ActRemoveVar, &QAction::triggered, this, Safely([this] { ActRemoveVarExecute(); }));
+    connect(ActTool, &QAction::triggered, this, Safely([this] { ActToolExecute(); }));
+    connect(Info1, &QAction::triggered, this, Safely([this] { ActInfoExecute(); }));
+
+    // Tool bar: the document buttons, then Info, Add and Remove.
+    IglToolBar.push_back(MainToolImage(3));
+    IglToolBar.push_back(MainToolImage(4));
+    IglToolBar.push_back(MainToolImage(5));
+    ToolBar->addSeparator();
+    ToolButton15 = Named(new QToolButton(ToolBar), "ToolButton15");
+    ToolButton15->setDefaultAction(Info1);
+    ToolBar->addWidget(ToolButton15);
+    ToolBar->addSeparator();
+    ToolButton4 = Named(new QToolButton(ToolBar), "ToolButton4");
+    ToolButton4->setDefaultAction(ActAddVar);
+    ToolBar->addWidget(ToolButton4);
+    ToolButton6 = Named(new QToolButton(ToolBar), "ToolButton6");
+    ToolButton6->setDefaultAction(ActRemoveVar);
+    ToolBar->addWidget(ToolButton6);
+    ToolBar->addSeparator();
+
+    MnuDatei->setTitle(QStringLiteral("&Project"));
+    Variation1 = Named(MnuMain->addMenu(QStringLiteral("&Variation")), "Variation1");
+    Variation1->addAction(ActAddVar);
+    Variation1->addAction(ActRemoveVar);
+    MnuHelp = Named(MnuMain->addMenu(QStringLiteral("&Help/Tools")), "MnuHelp");
+    MnuHelp->addAction(Info1);
+    MnuHelp->addAction(ActUpdate);
+    MnuHelp->addSeparator();
+    MnuHelp->addAction(ActTool);
+
+    PopVars = Named(new QMenu(TvwNavigation), "PopVars");
+    PopVars->addAction(ActAddVar);
+    PopVars->addAction(ActRemoveVar);
+    PopVars->addSeparator();
+    PopVars->addAction(Info1);
+    PopVars->addAction(ActUpdate);
+    PopVars->addSeparator();
+    PopVars->addAction(ActTool);
+    connect(TvwNavigation, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { PopVars->popup(TvwNavigation->viewport()->mapToGlobal(pos)); });
+}
+
+// ---- the document hooks ----
+
+void TFrmArviloMain::SaveMru(TStrings &List)
+{
+    if (UserSettings)
+        UserSettings->WriteStrings("File History", List, true, true);
+}
+
+void TFrmArviloMain::LoadMru(TStrings &List)
+{
+    if (UserSettings)
+        UserSettings->ReadStrings("File History", List, std::string());
+}
+
+void TFrmArviloMain::NewDocument()
+{
+    if (!Navigations)
+        return;
+    Project->Current = nullptr;
+    Navigations->HideActive();
+    RebuildTree();
+    Project->ClearChildren();
+    AddVariation(false);
+    ShowProjectFields();
+    UpdateCommands();
+    EdtTitle->setFocus();
+}
+
+void TFrmArviloMain::LoadFromFile(const std::string &Name)
+{
+    bool complete = true;
+    {
+        TBusy busy;
+        if (Name.empty())
+            return;
+        NewDocument();
+        RebuildTree();
+        Project->SetFileInfo(ProjectFileInfo);
+        complete = Project->LoadFromFile(Name);
+        Project->EnumerateVariations();
+        ShowProjectFields();
+        Project->Current = nullptr;
+        Navigations->HideActive();
+        UpdateCommands();
+    }
+    TvwNavigation->setFocus();
+    // The window shows what could be read; the document form then leaves it
+    // unnamed, so a plain Save cannot write it over the file it came from.
+    if (!complete)
+        throw EVrnError("The project file \"" + Name + "\" could not be read completely: it is damaged, "
+                        "truncated or no project file. What could be read is shown as a new, unnamed project.");
+}
+
+void TFrmArviloMain::SaveToFile(const std::string &Name)
+{
+    TBusy busy;
+    Navigations->StoreActive();
+    if (Name.empty())
+        return;
+    StoreProjectFields();
+    // A save that fails leaves the old file as it was; say so instead of
+    // letting the document count as saved.
+    if (!Project->SaveToFile(Name))
+        throw EVrnError("The project could not be saved to \"" + Name + "\". The file on disk is unchanged.");
+}
+
+// ---- showing and closing ----
+
+void TFrmArviloMain::FormShow()
+{
+    TFrmFile::FormShow();
+    RestoreFormPlacement(this, UserSettings);
+    if (!Navigations)
+        Navigations = new TNavigations("Arvilo Variationen", PnlNavigation, 0, 0);
+    Project->OnVariationLoaded = [this](TArvilo_Var *v) { VariationLoaded(v); };
+    Project->AttachOpenDialog(DlgOpen);
+    Project->AttachSaveDialog(DlgSave);
+    NewDocument();
+    LoadTheory();
+    UpdateCommands();
+    EdtTitle->setFocus();
+    if (FrmPnlParameter)
+        FrmPnlParameter->InitProfiles();
+}
+
+void TFrmArviloMain::LoadTheory()
+{
+    QFile file(FileNameToQ(AppDir + "Theory.txt"));
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = file.readAll();
+        MmoTheorie->setPlainText(QString::fromLatin1(bytes));
+        return;
+    }
+    MmoTheorie->setPlainText(ToQ(TheoryFailed));
+    Dialogs().MessageDlg(this, ApplicationTitle(), TheoryFailed, mtWarning, mbOK);
+}
+
+void TFrmArviloMain::FormHide()
+{
+    TFrmFile::FormHide();
+    SaveFormPlacement(this, UserSettings);
+}
+
+void TFrmArviloMain::FormClose()
+{
+    delete Navigations;
+    Navigations = nullptr;
+}
+
+void TFrmArviloMain::closeEvent(QCloseEvent *event)
+{
+    TFrmFile::closeEvent(event);
+    if (event->isAccepted())
+        FormClose();
+}
+
+// ---- the navigation ----
+
+void TFrmArviloMain::RebuildTree()
+{
+    ResetNavigationTree();
+}
+
+void TFrmArviloMain::VariationLoaded(TArvilo_Var *Variation)
+{
+    auto *page = new TNavigationTree(Navigations, FrmPnlParameter ? FrmPnlParameter->PnlStart : nullptr, Variation);
+    if (FrmPnlParameter) {
+        TFrmPnlParameter *panel = FrmPnlParameter;
+        page->CanLeave = [panel] { return panel->CanLeavePage(); };
+        page->OnShow = [panel](TCompDataList *Data) { panel->ShowVariation(Data); };
+        page->OnHide = [panel] { panel->StoreToVariation(); };
+    }
+    static_cast<TLinkList *>(Navigations->GetItem(0))->Add(page);
+    page->SetCaption(std::string(), -1, -1, -1, -1);
+}
+
+TArvilo_Var *TFrmArviloMain::AddVariation(bool AfterCurrent)
+{
+    auto *v = new TArvilo_Var(Project);
+    if (AfterCurrent && Project->Current)
+        Project->InsertChild(Project->Current, v);
+    else
+        Project->AddChild(v);
+    RebuildTree();
+    Project->EnumerateVariations();
+    return v;
+}
+
+TNavigation *TFrmArviloMain::CurrentNavigation()
+{
+    if (TNavigation *page = SelectedNavigation(TvwNavigation))
+        return page;
+    if (Project->Current && Project->Current->Owner) {
+        QTreeWidgetItem *node = TNavigations::FindNodeOfData(TvwNavigation, Project->Current);
+        if (!node)
+            return nullptr;
+        SetViewSelected(TvwNavigation, node);
+        return SelectedNavigation(TvwNavigation);
+    }
+    return nullptr;
+}
+
+void TFrmArviloMain::UpdateCommands()
+{
+    for (QAction *a : {ActNew, ActOpen, ActSave, ActSaveAs, ActExit})
+        a->setEnabled(true);
+    Navigations->FillTree(TvwNavigation, false);
+    MarkModified();
+}
+
+void TFrmArviloMain::MarkModified()
+{
+    SetModified(true);
+}
+
+void TFrmArviloMain::TvwNavigationClick()
+{
+    if (Navigations)
+        Navigations->TreeClick(TvwNavigation, true, [this] { UpdateCommands(); });
+}
+
+void TFrmArviloMain::TvwNavigationKeyDown(int Key)
+{
+    Project->Current = nullptr;
+    if (Navigations)
+        Navigations->TreeKeyDown(TvwNavigation, Key, [this] { UpdateCommands(); });
+}
+
+bool TFrmArviloMain::eventFilter(QObject *Watched, QEvent *Event)
+{
+    if (Watched == TvwNavigation->viewport() && Event->type() == QEvent::MouseButtonRelease) {
+        // The tree has selected the node on the press; the click acts on it.
+        if (static_cast<QMouseEvent *>(Event)->button() == Qt::LeftButton)
+            Safely([this] { TvwNavigationClick(); })();
+    } else if (Watched == TvwNavigation && Event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(Event)->key();
+        Safely([this, key] { TvwNavigationKeyDown(key); })();
+    } else if (Watched == Panel4 && Event->type() == QEvent::Resize) {
+        Panel4Resize();
+    } else if (Watched == Panel5 && Event->type() == QEvent::Resize) {
+        Panel5Resize();
+    }
+    return TFrmFile::eventFilter(Watched, Event);
+}
+
+void TFrmArviloMain::resizeEvent(QResizeEvent *event)
+{
+    TFrmFile::resizeEvent(event);
+}
+
+// ---- commands ----
+
+void TFrmArviloMain::ActAddVarExecute()
+{
+    Navigations->StoreActive();
+    TNavigation *page = CurrentNavigation();
+    if (!page)
+        return;
+    auto *v = dynamic_cast<TArvilo_Var *>(page->Data);
+    Project->Current = nullptr;
+    Navigations->HideActive();
+    Project->Current = v;
+    AddVariation(true);
+    Project->Current = nullptr;
+    Navigations->FillTree(TvwNavigation, false);
+}
+
+void TFrmArviloMain::ActRemoveVarExecute()
+{
+    TNavigation *page = CurrentNavigation();
+    if (!page)
+        return;
+    auto *v = dynamic_cast<TArvilo_Var *>(page->Data);
+    if (!v)
+        return;
+    const std::string question = "M\xF6" "chten Sie wirklich l\xF6schen \"" + v->GetCaption() + "\"";
+    if (Dialogs().MessageDlg(this, ApplicationTitle(), question, mtConfirmation, mbYes | mbNo | mbCancel) != mrYes)
+        return;
+    Project->Current = nullptr;
+    Navigations->HideActive();
+    // The pages point at the variation: rebuild them before it is freed.
+    RebuildTree();
+    v->Owner->Delete(v);
+    Project->EnumerateVariations();
+    Navigations->FillTree(TvwNavigation, false);
+}
+
+void TFrmArviloMain::ActInfoExecute()
+{
+    ShowAbout<TFrmAbout>("Arvilo Simulation", "1.0.1");
+}
+
+void TFrmArviloMain::ActUpdateExecute()
+{
+    ShellOpen(UpdatePageAddress());
+}
+
+void TFrmArviloMain::ActToolExecute()
+{
+    QProcess::startDetached(FileNameToQ(AppDir + "mirtel"), QStringList());
+}
+
+void TFrmArviloMain::LblVarnekHomeClick()
+{
+    OpenHomePage(this);
+}
+
+// ---- the project page ----
+
+void TFrmArviloMain::ShowProjectFields()
+{
+    EdtTitle->setText(ToQ(Project->Block.Title));
+    EdtStock->setText(ToQ(Project->Block.CultureStock));
+    MmoComment->setPlainText(ToQ(Project->Comment));
+    EdtTitle->setFocus();
+}
+
+void TFrmArviloMain::StoreProjectFields()
+{
+    Project->Block.Title = FromQ(EdtTitle->text());
+    Project->Block.CultureStock = FromQ(EdtStock->text());
+    Project->Comment = FromQ(MmoComment->toPlainText());
+}
+
+void TFrmArviloMain::Panel4Resize()
+{
+    MmoComment->resize(Panel4->width() - MmoComment->x() - 8, MmoComment->height());
+    MmoTheorie->resize(Panel4->width() - MmoTheorie->x() - 8, Panel4->height() - MmoTheorie->y() - 8);
+    Panel5->resize(Panel4->width(), Panel5->height());
+}
+
+void TFrmArviloMain::Panel5Resize()
+{
+    LblVarnekHome->move(Panel5->width() - LblVarnekHome->width() - 8, LblVarnekHome->y());
+}
