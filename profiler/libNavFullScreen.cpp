@@ -43,7 +43,9 @@ void ShowInFullScreen(const TFullScreenFormClass &FormClass, QWidget *Panel)
 {
     if (!Panel)
         return;
-    std::unique_ptr<TFrmFullScreen> form = FormClass(Panel->window());
+    // A panel that is a window itself cannot own the window it moves into.
+    QWidget *const owner = Panel->isWindow() ? nullptr : Panel->window();
+    std::unique_ptr<TFrmFullScreen> form = FormClass(owner);
     form->setVisible(false);
     form->setMinimumSize(Panel->size());
     form->OldParent = Panel->parentWidget();
