@@ -15,6 +15,7 @@
 #include "profiler/LibArvilo.h"
 #include "profiler/LibNavigation.h"
 #include "profiler/UntArviloPnlStart.h"
+#include "store/VrnStreamWrapper.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -33,6 +34,8 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <exception>
 
 TFrmArviloMain *FrmArviloMain = nullptr;
 
@@ -319,6 +322,7 @@ void TFrmArviloMain::NewDocument()
 void TFrmArviloMain::LoadFromFile(const std::string &Name)
 {
     bool complete = true;
+    std::exception_ptr fault;
     {
         TBusy busy;
         if (Name.empty())
@@ -326,7 +330,14 @@ void TFrmArviloMain::LoadFromFile(const std::string &Name)
         NewDocument();
         RebuildTree();
         Project->SetFileInfo(ProjectFileInfo);
-        complete = Project->LoadFromFile(Name);
+        // Whatever the store does, the steps below must run: the tree view's
+        // nodes still point at the pages just freed, and a click on one of
+        // them would act on freed memory.
+        try {
+            complete = Project->LoadFromFile(Name);
+        } catch (...) {
+            fault = std::current_exception();
+        }
         Project->EnumerateVariations();
         ShowProjectFields();
         Project->Current = nullptr;
@@ -334,6 +345,14 @@ void TFrmArviloMain::LoadFromFile(const std::string &Name)
         UpdateCommands();
     }
     TvwNavigation->setFocus();
+    if (fault) {
+        try {
+            std::rethrow_exception(fault);
+        } catch (const EVrnStreamWrapCreate &e) {
+            // The store's own text names neither the file nor the command.
+            throw EVrnError("The project file \"" + Name + "\" could not be opened. " + e.what());
+        }
+    }
     // The window shows what could be read; the document form then leaves it
     // unnamed, so a plain Save cannot write it over the file it came from.
     if (!complete)

@@ -1,0 +1,508 @@
+// The profiler as a user meets it: the program started as main() starts it,
+// driven through clicks, keys, actions and the scripted dialogs.
+#include "profiler/UntArviloMain.h"
+
+#include "base/VrnCmpStandard.h"
+#include "base/VrnFiles.h"
+#include "base/VrnFrmAbout.h"
+#include "base/VrnMisc.h"
+#include "platform/Application.h"
+#include "platform/Chart.h"
+#include "platform/Latin1.h"
+#include "platform/ScriptedDialogs.h"
+#include "platform/Shell.h"
+#include "platform/ViewItems.h"
+#include "profiler/LibArvilo.h"
+#include "profiler/LibNavigation.h"
+#include "profiler/UntArviloPnlStart.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDropEvent>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char Query[] = "Do you want to save differences?";
+
+std::string ReadBytes(const std::string &name)
+{
+    QFile f(FileNameToQ(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string();
+}
+
+void WriteBytes(const std::string &name, const std::string &bytes)
+{
+    QFile f(FileNameToQ(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+TArvilo_Var *Var(int index)
+{
+    return static_cast<TArvilo_Var *>(Project->GetItem(index));
+}
+
+class ArviloMain : public ::testing::Test {
+protected:
+    // As main() does, with the settings files in the temporary directory.
+    void SetUp() override
+    {
+        InitSettingsFor(Path("arvilo"));
+        Project = new TArvilo(nullptr);
+        Main = TFrmFile::Create<TFrmArviloMain>();
+        Main->Params.clear(); // the test runner's own arguments
+        FrmArviloMain = Main.get();
+        Panel = std::make_unique<TFrmPnlParameter>();
+        FrmPnlParameter = Panel.get();
+    }
+    void TearDown() override
+    {
+        Main.reset();
+        FrmArviloMain = nullptr;
+        Panel.reset();
+        FrmPnlParameter = nullptr;
+        delete Project;
+        Project = nullptr;
+        AppDir = SavedAppDir;
+        SetShellOpenHook({});
+    }
+
+    void Start()
+    {
+        Main->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Main.get()));
+        Main->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Main.get()));
+        QCoreApplication::processEvents();
+    }
+
+    std::string Path(const std::string &name) { return FileNameFromQ(Dir.filePath(FileNameToQ(name))); }
+    QTreeWidget *Tree() { return Main->TvwNavigation; }
+
+    std::vector<std::string> Nodes()
+    {
+        std::vector<std::string> texts;
+        for (QTreeWidgetItemIterator it(Tree()); *it; ++it)
+            texts.push_back(FromQ((*it)->text(0)));
+        return texts;
+    }
+    QTreeWidgetItem *Node(const std::string &caption)
+    {
+        for (QTreeWidgetItemIterator it(Tree()); *it; ++it)
+            if (FromQ((*it)->text(0)) == caption)
+                return *it;
+        throw std::runtime_error("no node " + caption);
+    }
+    std::string Selected() { return ViewSelected(Tree()) ? FromQ(ViewSelected(Tree())->text(0)) : "<none>"; }
+
+    // The tree acts on the release of the button, on the node pressed.
+    void Click(const std::string &caption)
+    {
+        QTreeWidgetItem *node = Node(caption);
+        Tree()->scrollToItem(node);
+        QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, {}, Tree()->visualItemRect(node).center());
+    }
+    void Key(Qt::Key key, Qt::KeyboardModifiers mods = {}) { QTest::keyClick(QApplication::focusWidget(), key, mods); }
+    void Type(QLineEdit *edit, const std::string &text)
+    {
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, ToQ(text));
+    }
+
+    bool PageShown()
+    {
+        return Panel->PnlStart->parentWidget() == Main->PnlNavigation && Panel->PnlStart->isVisible();
+    }
+    std::string Caption() { return FromQ(Main->windowTitle()); }
+    std::string Title() { return ApplicationTitle(); }
+
+    // Add with the root node selected (Down from the top node only selects it).
+    void AddAtRoot()
+    {
+        ASSERT_EQ(Selected(), "Arvilo Variationen");
+        Tree()->setFocus();
+        Key(Qt::Key_Down);
+        ASSERT_EQ(Selected(), "Bo Profiling");
+        Main->ActAddVar->trigger();
+    }
+
+    // Three variations titled a, b, c; nothing shown.
+    void ThreeVariations()
+    {
+        AddAtRoot();
+        AddAtRoot();
+        for (int i = 0; i < 3; ++i)
+            Var(i)->Params.Title = std::string(1, char('a' + i));
+        Click("Arvilo Variationen");
+        ASSERT_EQ(Nodes(), (std::vector<std::string>{"Arvilo Variationen", "Bo Profiling", "Var1 a", "Var2 b", "Var3 c"}));
+    }
+
+    // Saves a project with its fields and one edited variation.
+    std::string SaveSample(const std::string &name)
+    {
+        Type(Main->EdtTitle, "Probe \xC4" "pfel");
+        Type(Main->EdtStock, "B. subtilis");
+        Main->MmoComment->setPlainText(ToQ("Zeile 1\nZeile 2"));
+        Click("Var1 default");
+        Type(Panel->EdtDaMax, "45");
+        Dialogs.FileAnswers = {Path(name)};
+        Main->ActSaveAs->trigger();
+        return Path(name);
+    }
+
+    std::string SavedAppDir = AppDir;
+    QTemporaryDir Dir;
+    TScriptedDialogs Dialogs;
+    std::unique_ptr<TFrmArviloMain> Main;
+    std::unique_ptr<TFrmPnlParameter> Panel;
+};
+
+} // namespace
+
+TEST_F(ArviloMain, StartsWithOneVariationAndTheProjectPage)
+{
+    Start();
+    EXPECT_EQ(Nodes(), (std::vector<std::string>{"Arvilo Variationen", "Bo Profiling", "Var1 default"}));
+    EXPECT_EQ(Selected(), "Arvilo Variationen");
+    EXPECT_EQ(Caption(), Title());
+    EXPECT_FALSE(Main->Modified);
+    EXPECT_EQ(Navigations->Active, nullptr);
+    EXPECT_FALSE(PageShown());
+    EXPECT_TRUE(Main->Panel4->isVisible());
+    EXPECT_EQ(FromQ(Main->EdtTitle->text()), "unknown");
+    EXPECT_TRUE(Dialogs.Messages.empty());
+    // Theory.txt is copied beside the test program.
+    const std::string theory = ReadBytes(AppDir + "Theory.txt");
+    ASSERT_FALSE(theory.empty());
+    EXPECT_EQ(FromQ(Main->MmoTheorie->toPlainText()), FromQ(QString::fromLatin1(theory.data(), qsizetype(theory.size()))));
+}
+
+TEST_F(ArviloMain, MissingTheoryIsReportedOnceAndTheWindowOpens)
+{
+    AppDir = Path("nowhere") + "/";
+    Start();
+    const std::string text = "Theory.txt konnte nicht ge\xF6" "ffnet werden";
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].Text, text);
+    EXPECT_EQ(Dialogs.Messages[0].Type, mtWarning);
+    EXPECT_EQ(Dialogs.Messages[0].Buttons, unsigned(mbOK));
+    EXPECT_EQ(FromQ(Main->MmoTheorie->toPlainText()), text);
+    EXPECT_TRUE(Main->isVisible());
+    EXPECT_EQ(Nodes().back(), "Var1 default");
+}
+
+TEST_F(ArviloMain, ClickShowsAndComputesTheVariationAndF9TakesEdits)
+{
+    Start();
+    Click("Var1 default");
+    EXPECT_TRUE(PageShown());
+    EXPECT_EQ(Project->Current, Var(0));
+    EXPECT_EQ(Selected(), "Var1 default");
+    EXPECT_GT(Panel->CrtChart->SeriesCount(), 0);
+    EXPECT_EQ(Caption(), Title() + " *");
+
+    Type(Panel->EdtDaMax, "45");
+    Type(Panel->EdtTitle, "Probe");
+    EXPECT_NE(Var(0)->Params.DaMax, 45.0);
+    Key(Qt::Key_F9);
+    EXPECT_EQ(Var(0)->Params.DaMax, 45.0);
+    EXPECT_EQ(Var(0)->Params.Title, "Probe");
+    // Any click stores the shown values and shows the variation again.
+    Type(Panel->EdtDaMin, "35");
+    Click("Var1 default");
+    EXPECT_EQ(Var(0)->Params.DaMin, 35.0);
+    EXPECT_EQ(Nodes().back(), "Var1 Probe");
+    EXPECT_TRUE(PageShown());
+
+    // The top node takes the page away, the root node shows the first variation.
+    Click("Arvilo Variationen");
+    EXPECT_FALSE(PageShown());
+    Click("Bo Profiling");
+    EXPECT_TRUE(PageShown());
+    EXPECT_EQ(Selected(), "Var1 Probe");
+}
+
+TEST_F(ArviloMain, AddInsertsAfterTheSelectedOrAppendsAtTheRoot)
+{
+    Start();
+    Main->ActAddVar->trigger(); // the top node, nothing current: nothing to add after
+    EXPECT_EQ(Project->Count, 1);
+    AddAtRoot();
+    EXPECT_FALSE(PageShown());
+    EXPECT_EQ(Nodes().back(), "Var2 default");
+    EXPECT_EQ(Selected(), "Arvilo Variationen");
+
+    AddAtRoot();
+    for (int i = 0; i < 3; ++i)
+        Var(i)->Params.Title = std::string(1, char('a' + i));
+    Click("Arvilo Variationen");
+    Click("Var2 b");
+    Main->ActAddVar->trigger();
+    EXPECT_EQ(Nodes(), (std::vector<std::string>{"Arvilo Variationen", "Bo Profiling", "Var1 a", "Var2 b",
+                                                 "Var3 default", "Var4 c"}));
+    EXPECT_EQ(Selected(), "Arvilo Variationen");
+    EXPECT_FALSE(PageShown());
+    EXPECT_EQ(Project->Current, nullptr);
+}
+
+TEST_F(ArviloMain, RemoveAsksAndOnlyYesRemoves)
+{
+    Start();
+    AddAtRoot();
+    Click("Var2 default");
+    Dialogs.MessageAnswers = {mrNo, mrCancel};
+    Main->ActRemoveVar->trigger();
+    Main->ActRemoveVar->trigger();
+    ASSERT_EQ(Dialogs.Messages.size(), 2u);
+    EXPECT_EQ(Dialogs.Messages[0].Text, "M\xF6" "chten Sie wirklich l\xF6schen \"Var2 default\"");
+    EXPECT_EQ(Dialogs.Messages[0].Type, mtConfirmation);
+    EXPECT_EQ(Dialogs.Messages[0].Buttons, unsigned(mbYes | mbNo | mbCancel));
+    EXPECT_EQ(Project->Count, 2);
+    EXPECT_TRUE(PageShown());
+
+    // With the top node selected the command acts on the variation last shown.
+    Var(0)->Params.Title = "a";
+    Click("Arvilo Variationen");
+    Dialogs.MessageAnswers = {mrYes};
+    Main->ActRemoveVar->trigger();
+    EXPECT_EQ(Dialogs.Messages.back().Text, "M\xF6" "chten Sie wirklich l\xF6schen \"Var2 default\"");
+    EXPECT_EQ(Nodes(), (std::vector<std::string>{"Arvilo Variationen", "Bo Profiling", "Var1 a"}));
+
+    // The last one: only the two top nodes stay, and the root shows nothing.
+    Click("Var1 a");
+    Dialogs.MessageAnswers = {mrYes};
+    Main->ActRemoveVar->trigger();
+    EXPECT_EQ(Project->Count, 0);
+    EXPECT_EQ(Nodes(), (std::vector<std::string>{"Arvilo Variationen", "Bo Profiling"}));
+    Click("Bo Profiling");
+    EXPECT_FALSE(PageShown());
+    EXPECT_EQ(Navigations->Active, nullptr);
+    const size_t asked = Dialogs.Messages.size();
+    Main->ActRemoveVar->trigger(); // nothing to remove, nothing asked
+    EXPECT_EQ(Dialogs.Messages.size(), asked);
+}
+
+TEST_F(ArviloMain, DownArrowClearsTheCurrentAndRemoveTakesTheSelected)
+{
+    Start();
+    ThreeVariations();
+    Click("Var1 a");
+    Tree()->setFocus();
+    Key(Qt::Key_Down);
+    EXPECT_EQ(Selected(), "Var2 b");
+    EXPECT_EQ(Project->Current, nullptr);
+    EXPECT_EQ(Navigations->Active->Data, Var(0)); // no page change
+    Dialogs.MessageAnswers = {mrYes};
+    Main->ActRemoveVar->trigger();
+    EXPECT_EQ(Dialogs.Messages.back().Text, "M\xF6" "chten Sie wirklich l\xF6schen \"Var2 b\"");
+    EXPECT_EQ(Nodes(), (std::vector<std::string>{"Arvilo Variationen", "Bo Profiling", "Var1 a", "Var2 c"}));
+}
+
+TEST_F(ArviloMain, SaveNewAndReopenFromTheRecentList)
+{
+    Start();
+    const std::string file = SaveSample("probe.arv");
+    EXPECT_EQ(Main->FileName, file);
+    EXPECT_EQ(Caption(), Title() + " - " + file);
+    EXPECT_FALSE(ReadBytes(file).empty());
+
+    Main->ActNew->trigger();
+    EXPECT_TRUE(Main->FileName.empty());
+    EXPECT_EQ(Var(0)->Params.DaMax, 50.0);
+    EXPECT_FALSE(PageShown());
+
+    Main->MnuMru1->trigger();
+    EXPECT_EQ(Main->FileName, file);
+    EXPECT_FALSE(Main->Modified);
+    EXPECT_EQ(FromQ(Main->EdtTitle->text()), "Probe \xC4" "pfel");
+    EXPECT_EQ(FromQ(Main->EdtStock->text()), "B. subtilis");
+    EXPECT_EQ(FromQ(Main->MmoComment->toPlainText()), "Zeile 1\nZeile 2");
+    ASSERT_EQ(Project->Count, 1);
+    EXPECT_EQ(Var(0)->Params.DaMax, 45.0);
+    Click("Var1 default");
+    EXPECT_EQ(Panel->EdtDaMax->GetAsFloat(), 45.0);
+    // New keeps the project's fields and drops unsaved edits of them.
+    Click("Arvilo Variationen");
+    Type(Main->EdtTitle, "edited");
+    Dialogs.MessageAnswers = {mrNo};
+    Main->ActNew->trigger();
+    EXPECT_EQ(Dialogs.Messages.back().Text, Query);
+    EXPECT_EQ(FromQ(Main->EdtTitle->text()), "Probe \xC4" "pfel");
+    ASSERT_EQ(Dialogs.FileDialogs.size(), 1u);
+}
+
+TEST_F(ArviloMain, OpensTheFileOfTheCommandLineAndADroppedFile)
+{
+    Start();
+    const std::string file = SaveSample("cmd.arv");
+    Main.reset();
+    Main = TFrmFile::Create<TFrmArviloMain>();
+    FrmArviloMain = Main.get();
+    Main->Params = {file};
+    Main->show();
+    EXPECT_TRUE(Main->FileName.empty()); // only once the window is up
+    Start();
+    EXPECT_EQ(Main->FileName, file);
+    EXPECT_FALSE(Main->Modified);
+    EXPECT_EQ(FromQ(Main->EdtTitle->text()), "Probe \xC4" "pfel");
+    EXPECT_EQ(Var(0)->Params.DaMax, 45.0);
+    EXPECT_EQ(Main->Mru.Strings(0), file);
+
+    Main->ActNew->trigger();
+    ASSERT_TRUE(Main->FileName.empty());
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(FileNameToQ(file))});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(Main.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(Main.get(), &drop);
+    EXPECT_EQ(Main->FileName, file);
+    EXPECT_EQ(Var(0)->Params.DaMax, 45.0);
+}
+
+TEST_F(ArviloMain, CloseQueryCancelKeepsNoDiscardsYesSaves)
+{
+    Start();
+    const std::string file = SaveSample("close.arv");
+    const std::string saved = ReadBytes(file);
+    Click("Var1 default");
+    Type(Panel->EdtDaMax, "47");
+
+    Dialogs.MessageAnswers = {mrCancel};
+    EXPECT_FALSE(Main->close());
+    EXPECT_TRUE(Main->isVisible());
+    EXPECT_EQ(Dialogs.Messages.back().Text, Query);
+    EXPECT_NE(Navigations, nullptr);
+
+    Dialogs.MessageAnswers = {mrYes};
+    EXPECT_TRUE(Main->close());
+    EXPECT_FALSE(Main->isVisible());
+    EXPECT_EQ(Navigations, nullptr);
+    EXPECT_NE(ReadBytes(file), saved);
+    TArvilo check(nullptr);
+    check.SetFileInfo(ProjectFileInfo);
+    ASSERT_TRUE(check.LoadFromFile(file));
+    EXPECT_EQ(static_cast<TArvilo_Var *>(check.GetItem(0))->Params.DaMax, 47.0);
+
+    // Opened again, changed, closed with No: the file stays as it is.
+    Start();
+    Main->MnuMru1->trigger();
+    ASSERT_EQ(Main->FileName, file);
+    Click("Var1 default");
+    Type(Panel->EdtDaMax, "49");
+    const std::string before = ReadBytes(file);
+    Dialogs.MessageAnswers = {mrNo};
+    EXPECT_TRUE(Main->close());
+    EXPECT_EQ(ReadBytes(file), before);
+}
+
+TEST_F(ArviloMain, DamagedFileIsReportedAndNeverOverwritten)
+{
+    Start();
+    const std::string good = ReadBytes(SaveSample("good.arv"));
+    const std::string damaged = Path("damaged.arv");
+    WriteBytes(damaged, good.substr(0, good.size() / 2));
+    const std::string bytes = ReadBytes(damaged);
+
+    Dialogs.FileAnswers = {damaged};
+    Main->ActOpen->trigger();
+    ASSERT_FALSE(Dialogs.Messages.empty());
+    EXPECT_EQ(Dialogs.Messages.back().Type, mtError);
+    EXPECT_NE(Dialogs.Messages.back().Text.find("\"" + damaged + "\""), std::string::npos);
+    EXPECT_TRUE(Main->FileName.empty());
+    EXPECT_EQ(Caption().find(damaged), std::string::npos);
+    EXPECT_NE(Navigations, nullptr);
+
+    const size_t dialogs = Dialogs.FileDialogs.size();
+    Main->ActSave->trigger(); // asks for a name; cancelled
+    ASSERT_EQ(Dialogs.FileDialogs.size(), dialogs + 1);
+    EXPECT_TRUE(Dialogs.FileDialogs.back().Save);
+    EXPECT_EQ(ReadBytes(damaged), bytes);
+    EXPECT_NE(Main->Mru.Strings(0), damaged);
+
+    // A file that cannot be opened at all (here: dropped, then gone).
+    const std::string gone = Path("gone.arv");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(FileNameToQ(gone))});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(Main.get(), &enter);
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(Main.get(), &drop);
+    EXPECT_EQ(Dialogs.Messages.back().Type, mtError);
+    EXPECT_NE(Dialogs.Messages.back().Text.find("\"" + gone + "\""), std::string::npos);
+    EXPECT_TRUE(Main->FileName.empty());
+    EXPECT_EQ(Nodes(), (std::vector<std::string>{"Arvilo Variationen", "Bo Profiling"}));
+}
+
+TEST_F(ArviloMain, HelpCommandsAboutUpdateAndCalculator)
+{
+    AppDir = Path("bin") + "/"; // no calculator here
+    Start();
+    std::vector<std::string> opened;
+    SetShellOpenHook([&](const std::string &target) { opened.push_back(target); });
+    Key(Qt::Key_F1, Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], UpdatePageAddress());
+    EXPECT_EQ(opened[0].rfind("https://", 0), 0u);
+    EXPECT_NE(opened[0].find("/de/download/Arvilo/index.htm"), std::string::npos);
+
+    const size_t messages = Dialogs.Messages.size();
+    Key(Qt::Key_F5);
+    EXPECT_EQ(Dialogs.Messages.size(), messages); // a missing calculator shows nothing
+    EXPECT_TRUE(Main->isVisible());
+
+    std::string title, version;
+    QTimer::singleShot(0, [&] {
+        if (auto *about = qobject_cast<TFrmAbout *>(QApplication::activeModalWidget())) {
+            title = FromQ(about->LblAppTitle->text());
+            version = FromQ(about->LblVersion->text());
+            about->close();
+        }
+    });
+    Key(Qt::Key_F1);
+    EXPECT_EQ(title, "Arvilo Simulation");
+    EXPECT_NE(version.find("1.0.1"), std::string::npos);
+}
+
+TEST_F(ArviloMain, ClicksReturnWhenPagesRefuseOrFail)
+{
+    Start();
+    ThreeVariations();
+    Click("Var1 a");
+    auto *root = static_cast<TNavigation *>(Navigations->GetItem(0));
+    for (int i = 0; i < root->Count; ++i)
+        static_cast<TNavigation *>(root->GetItem(i))->CanLeave = [] { return false; };
+    // Each refusal walks on; the walk ends at the last variation.
+    Click("Var2 b");
+    EXPECT_EQ(Project->Current, Var(2));
+    EXPECT_TRUE(PageShown());
+
+    // A page whose showing always fails: the click gives up and reports it.
+    static_cast<TNavigation *>(root->GetItem(0))->OnShow = [](TCompDataList *) {
+        throw std::runtime_error("page broken");
+    };
+    Click("Var1 a");
+    ASSERT_FALSE(Dialogs.Messages.empty());
+    EXPECT_EQ(Dialogs.Messages.back().Text, "page broken.");
+    EXPECT_TRUE(Main->isVisible());
+}
+
