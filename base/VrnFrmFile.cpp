@@ -262,8 +262,10 @@ bool TFrmFile::QuerySaveChanges()
     switch (Dialogs().MessageDlg(this, ApplicationTitle(), "Do you want to save differences?", mtConfirmation,
                                  mbYes | mbNo | mbCancel)) {
     case mrYes:
+        // A Save As that the user cancels saves nothing: the changes are
+        // still unsaved, so whatever was to follow must not go ahead.
         FileSave();
-        return true;
+        return !Modified;
     case mrNo:
         return true;
     default:

@@ -308,10 +308,15 @@ TEST_F(FrmFile, SaveQueryAnswers)
     EXPECT_EQ(Form->Calls, (std::vector<std::string>{"save " + a, "new"}));
     EXPECT_EQ(FileText(a), "kept");
 
-    // Yes goes on even when the Save As it led to was cancelled.
+    // Yes does not go on when the Save As it led to was cancelled: the
+    // changes are still unsaved and stay in the window.
     Form->Edit("unsaved");
     Form->Calls.clear();
     Dialogs.MessageAnswers = {mrYes};
+    Form->ActNew->trigger();
+    EXPECT_TRUE(Form->Calls.empty());
+    EXPECT_TRUE(Form->Modified);
+    Dialogs.MessageAnswers = {mrNo};
     Form->ActNew->trigger();
     EXPECT_EQ(Form->Calls, (std::vector<std::string>{"new"}));
 
