@@ -11,6 +11,7 @@
 #include "platform/Screen.h"
 #include "platform/Shell.h"
 #include "platform/ViewItems.h"
+#include "profiler/ArviloForms.h"
 #include "profiler/ArviloIcons.h"
 #include "profiler/LibArvilo.h"
 #include "profiler/LibNavigation.h"
@@ -41,31 +42,10 @@ TFrmArviloMain *FrmArviloMain = nullptr;
 
 namespace {
 
-const QColor PageColour(226, 230, 240);
 const char TheoryFailed[] = "Theory.txt konnte nicht ge\xF6" "ffnet werden";
 
-QFont Verdana(int pixels, bool bold)
-{
-    QFont font(QStringLiteral("Verdana"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
 
-void Paint(QWidget *widget, const QColor &colour)
-{
-    widget->setAutoFillBackground(true);
-    QPalette pal = widget->palette();
-    pal.setColor(QPalette::Window, colour);
-    widget->setPalette(pal);
-}
 
-template <class T>
-T *Named(T *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 QLabel *Label(QWidget *parent, const char *name, const char *text, int left, int top, bool bold = false)
 {
@@ -77,14 +57,6 @@ QLabel *Label(QWidget *parent, const char *name, const char *text, int left, int
     return label;
 }
 
-// The hourglass while a document operation runs, the default cursor afterwards.
-class TBusy {
-public:
-    TBusy() { Screen().SetCursor(crHourGlass); }
-    ~TBusy() { Screen().SetCursor(crDefault); }
-    TBusy(const TBusy &) = delete;
-    TBusy &operator=(const TBusy &) = delete;
-};
 
 } // namespace
 
@@ -147,12 +119,12 @@ void TFrmArviloMain::BuildProjectPage()
     auto *hostBox = new QVBoxLayout(PnlNavigation);
     hostBox->setContentsMargins(0, 0, 0, 0);
     Panel3 = Named(new QWidget(PnlNavigation), "Panel3");
-    Paint(Panel3, PageColour);
+    FillBackground(Panel3, PageColour);
     hostBox->addWidget(Panel3);
     auto *pageBox = new QVBoxLayout(Panel3);
     pageBox->setContentsMargins(0, 0, 0, 0);
     Panel4 = Named(new QWidget(Panel3), "Panel4");
-    Paint(Panel4, PageColour);
+    FillBackground(Panel4, PageColour);
     Panel4->installEventFilter(this);
     pageBox->addWidget(Panel4);
     SplHorz->addWidget(PnlNavigation);
@@ -160,7 +132,7 @@ void TFrmArviloMain::BuildProjectPage()
     SplHorz->setStretchFactor(1, 1);
 
     Panel5 = Named(new QWidget(Panel4), "Panel5");
-    Paint(Panel5, PageColour);
+    FillBackground(Panel5, PageColour);
     Panel5->setGeometry(0, 0, 825, 40);
     Panel5->installEventFilter(this);
     lblWelcome = Named(new QLabel(QStringLiteral("Welcome To Varnek Arvilo"), Panel5), "lblWelcome");
@@ -324,7 +296,7 @@ void TFrmArviloMain::LoadFromFile(const std::string &Name)
     bool complete = true;
     std::exception_ptr fault;
     {
-        TBusy busy;
+        TBusyCursor busy;
         if (Name.empty())
             return;
         NewDocument();
@@ -362,7 +334,7 @@ void TFrmArviloMain::LoadFromFile(const std::string &Name)
 
 void TFrmArviloMain::SaveToFile(const std::string &Name)
 {
-    TBusy busy;
+    TBusyCursor busy;
     Navigations->StoreActive();
     if (Name.empty())
         return;

@@ -8,6 +8,7 @@
 #include "platform/Latin1.h"
 #include "platform/LocaleInfo.h"
 #include "platform/Screen.h"
+#include "profiler/ArviloForms.h"
 #include "profiler/ArviloIcons.h"
 #include "profiler/LibArvilo.h"
 #include "profiler/libNavFullScreen.h"
@@ -33,22 +34,8 @@ TFrmPnlParameter *FrmPnlParameter = nullptr;
 
 namespace {
 
-const QColor PanelColour(226, 230, 240);
 
-QFont Verdana(int pixels, bool bold)
-{
-    QFont font(QStringLiteral("Verdana"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
 
-template <class T>
-T *Named(T *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 QLabel *BoldLabel(QWidget *parent, const char *name, const char *text)
 {
@@ -68,23 +55,7 @@ TVrkDecimalEdit *ValueEdit(QWidget *parent, const char *name, bool emptyOnZero, 
     return edit;
 }
 
-void Fill(QWidget *widget, const QColor &colour)
-{
-    widget->setAutoFillBackground(true);
-    QPalette pal = widget->palette();
-    pal.setColor(QPalette::Window, colour);
-    widget->setPalette(pal);
-}
 
-// The hourglass for the length of a chart operation, the default cursor again
-// afterwards, also when the operation raises.
-class TBusy {
-public:
-    TBusy() { Screen().SetCursor(crHourGlass); }
-    ~TBusy() { Screen().SetCursor(crDefault); }
-    TBusy(const TBusy &) = delete;
-    TBusy &operator=(const TBusy &) = delete;
-};
 
 std::uint8_t OutputOf(const TArvilo_Var *v)
 {
@@ -130,7 +101,7 @@ TFrmPnlParameter::TFrmPnlParameter(QWidget *parent)
     // Header strip.
     Panel2 = Named(new QFrame(PnlStart), "Panel2");
     Panel2->setFixedHeight(40);
-    Fill(Panel2, PanelColour);
+    FillBackground(Panel2, PageColour);
     auto *header = new QHBoxLayout(Panel2);
     header->setContentsMargins(8, 0, 8, 0);
     Label11 = Named(new QLabel(QStringLiteral("Profiling"), Panel2), "Label11");
@@ -281,7 +252,7 @@ void TFrmPnlParameter::BuildCharts()
     auto *holder = new QVBoxLayout(Panel1);
     holder->setContentsMargins(0, 0, 0, 0);
     PnlCharts = Named(new QFrame(Panel1), "PnlCharts");
-    Fill(PnlCharts, PanelColour);
+    FillBackground(PnlCharts, PageColour);
     holder->addWidget(PnlCharts);
     auto *layout = new QVBoxLayout(PnlCharts);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -508,7 +479,7 @@ void TFrmPnlParameter::ActProfilingExecute()
         return;
     const std::uint8_t output = OutputOf(v);
     const double lowCut = output == qBo ? 5 : 0;
-    TBusy busy;
+    TBusyCursor busy;
     StoreToVariation();
     const TArviloVarParams &p = v->Params;
     const double zMax = output == qS ? p.ZMaxS : p.ZMaxBo;
@@ -602,7 +573,7 @@ void TFrmPnlParameter::Act3DExecute()
 
 void TFrmPnlParameter::MoveView(int Rotation, int Elevation)
 {
-    TBusy busy;
+    TBusyCursor busy;
     TView3DOptions &options = CrtChart->View3DOptions();
     options.SetRotation(options.Rotation() + Rotation);
     options.SetElevation(options.Elevation() + Elevation);
@@ -631,7 +602,7 @@ void TFrmPnlParameter::ActElevationDownExecute()
 
 void TFrmPnlParameter::ActSetDefaultExecute()
 {
-    TBusy busy;
+    TBusyCursor busy;
     CrtChart->View3DOptions().SetElevation(355);
     CrtChart->View3DOptions().SetRotation(300);
     CrtChart->UndoZoom();
