@@ -136,9 +136,11 @@ long double SDispersionAccurate(long double Da, long double Bo)
 namespace {
 
 // The written iteration; false when it faults or leaves the positive numbers.
-bool NewtonIterationBo(double Da, double Target, int MaxSteps, double StopAbove, double StartBo, double &Bo)
+bool NewtonIterationBo(double Da, double Target, int MaxSteps, double StopAbove, double StartBo, double &Bo,
+                       bool &FixedPoint)
 {
     Bo = StartBo;
+    FixedPoint = false;
     double previous = std::numeric_limits<double>::quiet_NaN();
     try {
         for (int i = 0; i < MaxSteps; ++i) {
@@ -150,8 +152,10 @@ bool NewtonIterationBo(double Da, double Target, int MaxSteps, double StopAbove,
             // Bo it was given, every further step does too; once it returns
             // the Bo of two steps before, the iterates alternate, and the
             // parity of the steps left decides where the iteration ends.
-            if (Bo == before)
+            if (Bo == before) {
+                FixedPoint = true;
                 break;
+            }
             if (Bo == previous) {
                 if ((MaxSteps - 1 - i) % 2 != 0)
                     Bo = before;
@@ -267,11 +271,14 @@ TBoSolution SolveBo(double Da, long double S, double Target, int MaxSteps, doubl
     } else {
         result.Kind = TBoRootKind::Root;
         double bo = 0;
-        // The iteration's own answer stands wherever it reached the root:
-        // the root then lies within a relative 1e-9 of it.
-        if (NewtonIterationBo(Da, Target, MaxSteps, StopAbove, StartBo, bo)
-            && SDispersionAccurate(Da, bo * (1 - 1e-9L)) <= S
-            && SDispersionAccurate(Da, bo * (1 + 1e-9L)) >= S)
+        // The iteration's own answer stands wherever it reached the root. A fixed point of the Newton step is the root: its correction f/f'
+        // rounded away, and an overflowing derivative would have raised. Any
+        // other end of the iteration must show the root within a relative
+        // 1e-9 of it.
+        bool fixedPoint = false;
+        if (NewtonIterationBo(Da, Target, MaxSteps, StopAbove, StartBo, bo, fixedPoint)
+            && (fixedPoint
+                || (SDispersionAccurate(Da, bo * (1 - 1e-9L)) <= S && SDispersionAccurate(Da, bo * (1 + 1e-9L)) >= S)))
             result.Bo = bo;
         else
             result.Bo = BracketBo(Da, S, bo > 0 ? bo : 50.0);
