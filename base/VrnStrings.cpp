@@ -1,6 +1,9 @@
 #include "base/VrnStrings.h"
 
+#include "platform/IntText.h"
+
 #include <clocale>
+#include <cstdint>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -193,40 +196,6 @@ int HexDigit(char c)
     return -1;
 }
 
-// Leading blanks, an optional sign, then decimal digits or hex digits after
-// '$' or 0x, and nothing else; false when that fails or leaves the int range.
-bool TextToInt(const std::string &s, int &value)
-{
-    size_t i = 0;
-    while (i < s.size() && s[i] == ' ')
-        ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
-        negative = s[i++] == '-';
-    int base = 10;
-    if (i < s.size() && s[i] == '$') {
-        base = 16;
-        ++i;
-    } else if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
-        base = 16;
-        i += 2;
-    }
-    if (i == s.size())
-        return false;
-    const long long limit = negative ? 2147483648LL : 2147483647LL;
-    long long magnitude = 0;
-    for (; i < s.size(); ++i) {
-        const int d = HexDigit(s[i]);
-        if (d < 0 || d >= base)
-            return false;
-        magnitude = magnitude * base + d;
-        if (magnitude > limit)
-            return false;
-    }
-    value = static_cast<int>(negative ? -magnitude : magnitude);
-    return true;
-}
-
 } // namespace
 
 std::string GetToken(const std::string &Text, const std::string &Separator, int Index)
@@ -253,8 +222,12 @@ int CountTokens(const std::string &Text, const std::string &Separator)
 
 int GetTokenInt(const std::string &Text, const std::string &Separator, int Index)
 {
-    int value = 0;
-    return TextToInt(GetToken(Text, Separator, Index), value) ? value : 0;
+    // The run-time library's integer text; 0 when it does not convert or
+    // leaves the int range.
+    std::int64_t value = 0;
+    if (!TryTextToInt64(GetToken(Text, Separator, Index), value) || value < INT32_MIN || value > INT32_MAX)
+        return 0;
+    return static_cast<int>(value);
 }
 
 TCharSet CharSet(const std::string &Chars)
