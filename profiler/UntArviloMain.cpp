@@ -427,6 +427,17 @@ void TFrmArviloMain::LoadTheory()
     Dialogs().MessageDlg(this, ApplicationTitle(), TheoryFailed, mtWarning, mbOK);
 }
 
+void TFrmArviloMain::setVisible(bool visible)
+{
+    // Under a window manager a window's position means its frame only when
+    // it is set before the window first exists on the screen; set later, in
+    // FormShow, it would be taken as the position of the inside, and every
+    // start would move the window up by its title bar.
+    if (visible && !testAttribute(Qt::WA_WState_Created))
+        RestoreFormPlacement(this, UserSettings);
+    TFrmFile::setVisible(visible);
+}
+
 void TFrmArviloMain::FormHide()
 {
     TFrmFile::FormHide();

@@ -31,6 +31,7 @@ public:
 
     void FormShow() override;
     void FormHide() override;
+    void setVisible(bool visible) override;
     void FormClose();
     void TvwNavigationClick();
     void TvwNavigationKeyDown(int Key);
