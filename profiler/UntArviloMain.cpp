@@ -564,8 +564,10 @@ bool TFrmArviloMain::eventFilter(QObject *Watched, QEvent *Event)
         (Event->type() == QEvent::MouseButtonPress || Event->type() == QEvent::MouseButtonDblClick)) {
         // A press on empty space would take the selection away; the click
         // that follows acts on the selected node instead.
-        if (!TvwNavigation->itemAt(static_cast<QMouseEvent *>(Event)->position().toPoint()))
+        if (!TvwNavigation->itemAt(static_cast<QMouseEvent *>(Event)->position().toPoint())) {
+            TvwNavigation->setFocus(Qt::MouseFocusReason);
             return true;
+        }
     } else if (Watched == TvwNavigation->viewport() && Event->type() == QEvent::MouseButtonRelease) {
         // The tree has selected the node on the press; the click acts on it.
         if (static_cast<QMouseEvent *>(Event)->button() == Qt::LeftButton)

@@ -642,6 +642,7 @@ TEST_F(ArviloMain, ClickOnEmptySpaceKeepsTheSelection)
     QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, {}, below);
     EXPECT_EQ(Selected(), "Var2 b");
     EXPECT_TRUE(PageShown());
+    EXPECT_TRUE(Tree()->hasFocus());
     EXPECT_EQ(Var(1)->Params.DaMax, 42.0) << "the click stores the shown values";
     QTest::mouseDClick(Tree()->viewport(), Qt::LeftButton, {}, below);
     EXPECT_EQ(Selected(), "Var2 b");
