@@ -131,6 +131,41 @@ std::string PlacementKey(const QWidget *Form, const TSettings &Settings)
     return Settings.FormsSection + "\r" + FromQ(Form->objectName());
 }
 
+// How much of a window's top edge a screen must show so that the window can
+// be taken by its title bar and moved.
+constexpr long long GripHeight = 24;
+constexpr long long GripWidth = 100;
+
+// A window at L, T of size W, H whose title bar no screen shows is placed
+// on the screen that shows most of it (the primary one when none does),
+// within that screen as far as its size allows.
+void KeepOnScreen(long long &L, long long &T, long long W, long long H)
+{
+    const std::vector<QRect> areas = Screen().WorkAreas();
+    if (areas.empty())
+        return;
+    const auto overlap = [](long long a0, long long a1, long long b0, long long b1) {
+        return std::max(0LL, std::min(a1, b1) - std::max(a0, b0));
+    };
+    const long long grip = std::clamp(W, 1LL, GripWidth);
+    for (const QRect &a : areas)
+        if (T >= a.top() && T + std::min(std::max(H, 1LL), GripHeight) <= a.top() + a.height() &&
+            overlap(L, L + std::max(W, 1LL), a.left(), a.left() + a.width()) >= grip)
+            return;
+    const QRect *best = &areas.front();
+    long long bestShown = 0;
+    for (const QRect &a : areas) {
+        const long long shown = overlap(L, L + W, a.left(), a.left() + a.width()) *
+                                overlap(T, T + H, a.top(), a.top() + a.height());
+        if (shown > bestShown) {
+            bestShown = shown;
+            best = &a;
+        }
+    }
+    L = std::max<long long>(std::min(L, best->left() + best->width() - W), best->left());
+    T = std::max<long long>(std::min(T, best->top() + best->height() - H), best->top());
+}
+
 } // namespace
 
 void SaveFormPlacement(QWidget *Form, TSettings *Settings)
@@ -179,6 +214,13 @@ void RestoreFormPlacement(QWidget *Form, TSettings *Settings)
         t = sh - 400;
         h = 400;
     }
+    // The size the window will have: the stored one within the form's bounds,
+    // or the form's own.
+    const long long shownW = Sizeable(Form) ? std::clamp<long long>(w, Form->minimumWidth(), Form->maximumWidth())
+                                            : Form->width();
+    const long long shownH = Sizeable(Form) ? std::clamp<long long>(h, Form->minimumHeight(), Form->maximumHeight())
+                                            : Form->height();
+    KeepOnScreen(l, t, shownW, shownH);
     const auto clampInt = [](long long v) { return static_cast<int>(std::clamp<long long>(v, INT_MIN / 2, INT_MAX / 2)); };
     Form->move(clampInt(l), clampInt(t));
     if (Sizeable(Form))

@@ -33,7 +33,11 @@ std::string UserSettingsFileName(const std::string &ExeName, const std::string &
 void SaveFormPlacement(QWidget *Form, TSettings *Settings = nullptr);
 // Applies a stored placement: the state; for a normal window the position,
 // and the size only when the form can be resized. A window reaching beyond the
-// screen's right or bottom edge is placed 400 pixels wide or high at that edge.
+// screen's right or bottom edge is placed 400 pixels wide or high at that edge;
+// one whose title bar no screen would show is brought back onto a screen.
+// Applied before the window first appears, the position is the frame's, as
+// the window manager then knows; applied later, it may be taken as the
+// position of the inside.
 void RestoreFormPlacement(QWidget *Form, TSettings *Settings = nullptr);
 
 // Empty when the name cannot be read or is longer than 15 characters.

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace {
@@ -79,6 +80,16 @@ struct TTickLabels {
     std::vector<TChartTick> Vertical(double min, double max, double length) const
     {
         return ChartTicks(min, max, std::max(static_cast<int>(length) / 35, 2), Separator);
+    }
+    // The room a label takes, with a pixel to spare for a printer's wider glyphs.
+    double TextWidth(const std::string &text) const { return Metrics.horizontalAdvance(ToQ(text)) + 2; }
+    // A label of the bottom axis, centred below x, moved sideways where it
+    // would reach beyond left or right: a label is drawn whole or not at all.
+    void DrawBelow(QPainter &painter, double x, double top, const std::string &text, double left, double right) const
+    {
+        const double width = TextWidth(text);
+        const double l = std::max(std::min(x - width / 2, right - width), left);
+        painter.drawText(QRectF(l, top, width, LineH), Qt::AlignHCenter | Qt::AlignTop, ToQ(text));
     }
 };
 
@@ -289,6 +300,17 @@ double TChartAxis::Maximum() const
 void TView3DOptions::SetRotation(int degrees) { Chart->Assign(RotationValue, degrees); }
 
 void TView3DOptions::SetElevation(int degrees) { Chart->Assign(ElevationValue, degrees); }
+
+int TurnDegrees(int Degrees, int Step)
+{
+    constexpr long long Turn = 360, Max = std::numeric_limits<int>::max(), Min = std::numeric_limits<int>::min();
+    long long sum = static_cast<long long>(Degrees) + Step;
+    if (sum > Max)
+        sum -= (sum - Max + Turn - 1) / Turn * Turn;
+    else if (sum < Min)
+        sum += (Min - sum + Turn - 1) / Turn * Turn;
+    return static_cast<int>(sum);
+}
 
 void TView3DOptions::SetPerspective(int percent) { Chart->Assign(PerspectiveValue, percent); }
 
@@ -620,11 +642,26 @@ void TChart::Draw2D(QPainter &painter, const QRect &area, const TRange &range,
     const int approxH = std::max(area.height() - lineH - 10, 10);
     const std::vector<TChartTick> yTicks = labels.Vertical(range.YMin, range.YMax, approxH);
     const int yLabelW = labels.Width(yTicks);
-    const QRectF plot(QPointF(area.left() + yLabelW + TickLength + 4, area.top() + lineH / 2),
-                      QPointF(area.right(), area.bottom() - lineH - TickLength - 2));
+    QRectF plot(QPointF(area.left() + yLabelW + TickLength + 4, area.top() + lineH / 2),
+                QPointF(area.right(), area.bottom() - lineH - TickLength - 2));
     if (plot.width() < 10 || plot.height() < 10)
         return;
-    const std::vector<TChartTick> xTicks = labels.Horizontal(range.XMin, range.XMax, plot.width());
+    std::vector<TChartTick> xTicks = labels.Horizontal(range.XMin, range.XMax, plot.width());
+    // The labels at the ends of the bottom axis are centred on the plot's
+    // edges: the plot leaves them room, and the ticks follow its new width.
+    for (int pass = 0; pass < 3 && !xTicks.empty(); ++pass) {
+        const double span = range.XMax - range.XMin;
+        const double first = plot.left() + (xTicks.front().Value - range.XMin) / span * plot.width();
+        const double last = plot.left() + (xTicks.back().Value - range.XMin) / span * plot.width();
+        const double before = std::max(area.left() - (first - labels.TextWidth(xTicks.front().Text) / 2), 0.0);
+        const double after = std::max(last + labels.TextWidth(xTicks.back().Text) / 2 - (area.right() + 1), 0.0);
+        if (before == 0 && after == 0)
+            break;
+        plot.adjust(std::ceil(before), 0, -std::ceil(after), 0);
+        if (plot.width() < 10)
+            return;
+        xTicks = labels.Horizontal(range.XMin, range.XMax, plot.width());
+    }
     auto px = [&](double x) { return plot.left() + (x - range.XMin) / (range.XMax - range.XMin) * plot.width(); };
     auto py = [&](double y) { return plot.bottom() - (y - range.YMin) / (range.YMax - range.YMin) * plot.height(); };
 
@@ -644,8 +681,7 @@ void TChart::Draw2D(QPainter &painter, const QRect &area, const TRange &range,
     for (const TChartTick &t : xTicks) {
         const double x = px(t.Value);
         painter.drawLine(QPointF(x, plot.bottom()), QPointF(x, plot.bottom() + TickLength));
-        painter.drawText(QRectF(x - 60, plot.bottom() + TickLength + 1, 120, lineH), Qt::AlignHCenter | Qt::AlignTop,
-                         ToQ(t.Text));
+        labels.DrawBelow(painter, x, plot.bottom() + TickLength + 1, t.Text, area.left(), area.right() + 1);
     }
     for (const TChartTick &t : yTicks) {
         const double y = py(t.Value);
@@ -779,8 +815,7 @@ void TChart::Draw3D(QPainter &painter, const QRect &area, const TRange &range,
     for (const TChartTick &t : xTicks) {
         const QPointF p = proj.Map(nx(t.Value), 0, zFront);
         painter.drawLine(p, p + QPointF(0, TickLength));
-        painter.drawText(QRectF(p.x() - 60, p.y() + TickLength + 1, 120, lineH), Qt::AlignHCenter | Qt::AlignTop,
-                         ToQ(t.Text));
+        labels.DrawBelow(painter, p.x(), p.y() + TickLength + 1, t.Text, area.left(), area.right() + 1);
     }
     for (const TChartTick &t : yTicks) {
         const QPointF p = proj.Map(xEdge, ny(t.Value), zFront);

@@ -157,6 +157,11 @@ private:
     bool OrthogonalValue = false;
 };
 
+// Degrees + Step, as a movement of the 3D view turns an angle. Where the sum
+// would leave the range of int, the angle is first taken whole turns nearer
+// zero: the view moves the same, and every stored angle can still be moved.
+int TurnDegrees(int Degrees, int Step);
+
 struct TChartTick {
     double Value;
     std::string Text;

@@ -4,6 +4,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <utility>
+
 TScreen &Screen()
 {
     static TScreen screen;
@@ -46,4 +48,27 @@ void TScreen::SetSize(int AWidth, int AHeight)
 {
     FixedWidth = AWidth;
     FixedHeight = AHeight;
+}
+
+std::vector<QRect> TScreen::WorkAreas() const
+{
+    if (!FixedAreas.empty())
+        return FixedAreas;
+    if (FixedWidth > 0 && FixedHeight > 0)
+        return {QRect(0, 0, FixedWidth, FixedHeight)};
+    std::vector<QRect> areas;
+    if (!qGuiApp)
+        return areas;
+    const QScreen *primary = QGuiApplication::primaryScreen();
+    if (primary)
+        areas.push_back(primary->availableGeometry());
+    for (const QScreen *s : QGuiApplication::screens())
+        if (s != primary)
+            areas.push_back(s->availableGeometry());
+    return areas;
+}
+
+void TScreen::SetWorkAreas(std::vector<QRect> Areas)
+{
+    FixedAreas = std::move(Areas);
 }

@@ -335,7 +335,7 @@ void TFrmArviloMain::LoadFromFile(const std::string &Name)
 void TFrmArviloMain::SaveToFile(const std::string &Name)
 {
     TBusyCursor busy;
-    Navigations->StoreActive();
+    StoreShownPage();
     if (Name.empty())
         return;
     StoreProjectFields();
@@ -343,6 +343,57 @@ void TFrmArviloMain::SaveToFile(const std::string &Name)
     // letting the document count as saved.
     if (!Project->SaveToFile(Name))
         throw EVrnError("The project could not be saved to \"" + Name + "\". The file on disk is unchanged.");
+}
+
+bool TFrmArviloMain::QuerySaveChanges()
+{
+    StoreShownPage();
+    MarkModified();
+    return TFrmFile::QuerySaveChanges();
+}
+
+void TFrmArviloMain::UpdateCaption()
+{
+    // The base form updates the caption after every change of the mark; a
+    // document without it is the one just begun, opened or saved.
+    if (!Modified)
+        CleanContent = DocumentContent();
+    TFrmFile::UpdateCaption();
+}
+
+std::string TFrmArviloMain::DocumentContent() const
+{
+    std::string content;
+    if (!Project)
+        return content;
+    const auto addText = [&content](const std::string &text) { content += std::to_string(text.size()) + ":" + text; };
+    TArviloBlock block = Project->Block;
+    block.Title = FromQ(EdtTitle->text());
+    block.CultureStock = FromQ(EdtStock->text());
+    const TArviloBlock::TBytes head = block.Pack();
+    content.append(head.begin(), head.end());
+    addText(FromQ(MmoComment->toPlainText()));
+    for (int i = 0; i < Project->Count; ++i)
+        if (const auto *v = dynamic_cast<const TArvilo_Var *>(Project->GetItem(i))) {
+            const TArviloVarParams::TBytes params = v->Params.Pack();
+            content.append(params.begin(), params.end());
+            addText(v->Comment);
+        }
+    return content;
+}
+
+void TFrmArviloMain::RecoverCurrent()
+{
+    if (Navigations && Navigations->Active && !Project->Current)
+        Project->Current = dynamic_cast<TArvilo_Var *>(Navigations->Active->Data);
+}
+
+void TFrmArviloMain::StoreShownPage()
+{
+    if (!Navigations)
+        return;
+    RecoverCurrent();
+    Navigations->StoreActive();
 }
 
 // ---- showing and closing ----
@@ -374,6 +425,17 @@ void TFrmArviloMain::LoadTheory()
     }
     MmoTheorie->setPlainText(ToQ(TheoryFailed));
     Dialogs().MessageDlg(this, ApplicationTitle(), TheoryFailed, mtWarning, mbOK);
+}
+
+void TFrmArviloMain::setVisible(bool visible)
+{
+    // Under a window manager a window's position means its frame only when
+    // it is set before the window first exists on the screen; set later, in
+    // FormShow, it would be taken as the position of the inside, and every
+    // start would move the window up by its title bar.
+    if (visible && !testAttribute(Qt::WA_WState_Created))
+        RestoreFormPlacement(this, UserSettings);
+    TFrmFile::setVisible(visible);
 }
 
 void TFrmArviloMain::FormHide()
@@ -451,17 +513,46 @@ void TFrmArviloMain::UpdateCommands()
 
 void TFrmArviloMain::MarkModified()
 {
-    SetModified(true);
+    SetModified(DocumentContent() != CleanContent);
 }
 
 void TFrmArviloMain::TvwNavigationClick()
 {
-    if (Navigations)
-        Navigations->TreeClick(TvwNavigation, true, [this] { UpdateCommands(); });
+    if (!Navigations)
+        return;
+    RecoverCurrent();
+    Navigations->TreeClick(TvwNavigation, true, [this] { UpdateCommands(); });
 }
+
+namespace {
+
+// The keys that move the tree's selection.
+bool NavigationKey(int Key)
+{
+    switch (Key) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
 
 void TFrmArviloMain::TvwNavigationKeyDown(int Key)
 {
+    // Only a key that may move to another page leaves the current one, and
+    // what was typed on it goes into its variation first.
+    if (!NavigationKey(Key))
+        return;
+    StoreShownPage();
     Project->Current = nullptr;
     if (Navigations)
         Navigations->TreeKeyDown(TvwNavigation, Key, [this] { UpdateCommands(); });
@@ -469,7 +560,15 @@ void TFrmArviloMain::TvwNavigationKeyDown(int Key)
 
 bool TFrmArviloMain::eventFilter(QObject *Watched, QEvent *Event)
 {
-    if (Watched == TvwNavigation->viewport() && Event->type() == QEvent::MouseButtonRelease) {
+    if (Watched == TvwNavigation->viewport() &&
+        (Event->type() == QEvent::MouseButtonPress || Event->type() == QEvent::MouseButtonDblClick)) {
+        // A press on empty space would take the selection away; the click
+        // that follows acts on the selected node instead.
+        if (!TvwNavigation->itemAt(static_cast<QMouseEvent *>(Event)->position().toPoint())) {
+            TvwNavigation->setFocus(Qt::MouseFocusReason);
+            return true;
+        }
+    } else if (Watched == TvwNavigation->viewport() && Event->type() == QEvent::MouseButtonRelease) {
         // The tree has selected the node on the press; the click acts on it.
         if (static_cast<QMouseEvent *>(Event)->button() == Qt::LeftButton)
             Safely([this] { TvwNavigationClick(); })();
@@ -493,7 +592,7 @@ void TFrmArviloMain::resizeEvent(QResizeEvent *event)
 
 void TFrmArviloMain::ActAddVarExecute()
 {
-    Navigations->StoreActive();
+    StoreShownPage();
     TNavigation *page = CurrentNavigation();
     if (!page)
         return;

@@ -24,9 +24,14 @@ public:
     void NewDocument() override;
     void LoadFromFile(const std::string &Name) override;
     void SaveToFile(const std::string &Name) override;
+    // The shown page's edits count before the question, however it was asked for.
+    bool QuerySaveChanges() override;
+    // A clean document's content is remembered, to tell a change from none.
+    void UpdateCaption() override;
 
     void FormShow() override;
     void FormHide() override;
+    void setVisible(bool visible) override;
     void FormClose();
     void TvwNavigationClick();
     void TvwNavigationKeyDown(int Key);
@@ -46,7 +51,14 @@ public:
     void VariationLoaded(TArvilo_Var *Variation);
     TArvilo_Var *AddVariation(bool AfterCurrent);
     void UpdateCommands();
+    // Marks the document modified when its content differs from the one last
+    // begun, opened or saved; clears the mark when it does not.
     void MarkModified();
+    // Stores the shown page's edits into its variation.
+    void StoreShownPage();
+    // The document as a save would write it: the project's fields as shown,
+    // every variation's record and comment.
+    std::string DocumentContent() const;
 
     QWidget *Panel1;
     QTreeWidget *TvwNavigation;
@@ -84,6 +96,11 @@ private:
     void BuildProjectPage();
     void BuildCommands();
     void LoadTheory();
+    // A navigation key cleared the current variation while its page stayed
+    // shown: the panel's edits still belong to that variation.
+    void RecoverCurrent();
+
+    std::string CleanContent;
 };
 
 extern TFrmArviloMain *FrmArviloMain;

@@ -575,8 +575,8 @@ void TFrmPnlParameter::MoveView(int Rotation, int Elevation)
 {
     TBusyCursor busy;
     TView3DOptions &options = CrtChart->View3DOptions();
-    options.SetRotation(options.Rotation() + Rotation);
-    options.SetElevation(options.Elevation() + Elevation);
+    options.SetRotation(TurnDegrees(options.Rotation(), Rotation));
+    options.SetElevation(TurnDegrees(options.Elevation(), Elevation));
     StoreToVariation();
 }
 

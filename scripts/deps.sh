@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fontconfig fonts-dejavu-core
   clang libclang-rt-14-dev
+  xvfb xauth openbox x11-utils xdotool wmctrl
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -119,6 +119,45 @@ TEST_F(Placement, MissingOrDamagedEntries)
     EXPECT_EQ(Form.size(), QSize(400, 400));
 }
 
+TEST_F(Placement, WindowsNoScreenWouldShowComeBack)
+{
+    // The title bar above the screen, as after starts that crept upwards.
+    Store("120,-18,800,600,0");
+    RestoreFormPlacement(&Form, &Settings);
+    EXPECT_EQ(Form.pos(), QPoint(120, 0));
+    EXPECT_EQ(Form.size(), QSize(800, 600));
+    // Mostly to the left of the screen: too little to take hold of.
+    Store("-720,80,800,600,0");
+    RestoreFormPlacement(&Form, &Settings);
+    EXPECT_EQ(Form.pos(), QPoint(0, 80));
+    // Enough of it shows: left as it is, also with a negative left edge.
+    Store("-700,80,800,600,0");
+    RestoreFormPlacement(&Form, &Settings);
+    EXPECT_EQ(Form.pos(), QPoint(-700, 80));
+
+    // Two screens, the second one left of the first and a panel on top of the first.
+    Screen().SetWorkAreas({QRect(0, 30, 1024, 738), QRect(-1280, 0, 1280, 1024)});
+    Store("-1000,400,800,300,0");
+    RestoreFormPlacement(&Form, &Settings);
+    EXPECT_EQ(Form.pos(), QPoint(-1000, 400)) << "on the second screen";
+    Store("100,10,800,600,0");
+    RestoreFormPlacement(&Form, &Settings);
+    EXPECT_EQ(Form.pos(), QPoint(100, 30)) << "below the panel";
+    Store("-1000,-300,800,600,0");
+    RestoreFormPlacement(&Form, &Settings);
+    EXPECT_EQ(Form.pos(), QPoint(-1000, 0)) << "onto the screen that showed most of it";
+    Store("5000,5000,300,200,0"); // the fallback first, then the screen
+    RestoreFormPlacement(&Form, &Settings);
+    EXPECT_EQ(Form.pos(), QPoint(624, 368));
+    Screen().SetWorkAreas({});
+
+    // The window's size as it will be shown counts: the stored one within the form's minimum.
+    Form.setMinimumSize(500, 500);
+    Store("-350,100,60,60,0");
+    RestoreFormPlacement(&Form, &Settings);
+    EXPECT_EQ(Form.pos(), QPoint(-350, 100));
+}
+
 TEST(SettingsFiles, NamesAndGlobals)
 {
     EXPECT_EQ(AppSettingsFileName("/opt/a.b/arvilo"), "/opt/a.b/arvilo.ini");

@@ -14,7 +14,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
+#include <utility>
+#include <vector>
 #include <string>
 
 namespace {
@@ -317,6 +321,128 @@ TEST(ChartPrint, WithoutAPrinterSaysSo)
     ASSERT_EQ(dialogs.Messages.size(), 1u);
     EXPECT_EQ(dialogs.Messages[0].Type, mtError);
     EXPECT_NE(dialogs.Messages[0].Text.find("printer"), std::string::npos);
+}
+
+namespace {
+
+// Columns of dark ink (text and tick marks) in the rows [top, bottom] of image.
+std::vector<bool> InkColumns(const QImage &image, int top, int bottom)
+{
+    std::vector<bool> ink(static_cast<size_t>(image.width()), false);
+    for (int y = top; y <= bottom; ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (std::max({c.red(), c.green(), c.blue()}) < 100)
+                ink[static_cast<size_t>(x)] = true;
+        }
+    return ink;
+}
+
+// Width in pixels of the rightmost run of ink, runs parted by more than gap
+// empty columns; runs of at most thin columns (tick marks) do not count.
+int LastInkWidth(std::vector<bool> ink, int gap, int thin = 0)
+{
+    for (size_t x = 0; x < ink.size();) {
+        size_t end = x;
+        while (end < ink.size() && ink[end])
+            ++end;
+        if (end > x && static_cast<int>(end - x) <= thin)
+            std::fill(ink.begin() + static_cast<std::ptrdiff_t>(x), ink.begin() + static_cast<std::ptrdiff_t>(end), false);
+        x = end + 1;
+    }
+    int right = static_cast<int>(ink.size()) - 1;
+    while (right >= 0 && !ink[static_cast<size_t>(right)])
+        --right;
+    int left = right, empty = 0;
+    for (int x = right - 1; x >= 0 && empty <= gap; --x) {
+        if (ink[static_cast<size_t>(x)]) {
+            left = x;
+            empty = 0;
+        } else {
+            ++empty;
+        }
+    }
+    return right < 0 ? 0 : right - left + 1;
+}
+
+// The ink width of a tick label drawn alone, at the chart's label font and scale.
+int TextInkWidth(const QString &text, double scale)
+{
+    QImage image(400, 200, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::TextAntialiasing, true);
+        painter.scale(scale, scale);
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(11);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.drawText(QPointF(10, 40), text);
+    }
+    return LastInkWidth(InkColumns(image, 0, image.height() - 1), image.width());
+}
+
+} // namespace
+
+TEST(ChartTicks, EndLabelsOfTheBottomAxisAreDrawnWhole)
+{
+    TChart chart;
+    auto *s = new TLineSeries(chart);
+    s->SetSeriesColor(Qt::green);
+    s->AddXY(0, 10);
+    s->AddXY(1000, 20);
+    chart.SetLegendVisible(false);
+    chart.BottomAxis().SetTitle("Da");
+    ASSERT_EQ(chart.BottomAxis().Maximum(), 1000);
+
+    // Below the plot: the labels and their tick marks, nothing else dark.
+    for (const QSize size : {QSize(640, 400), QSize(1280, 800), QSize(333, 250)}) {
+        const QImage image = Render(chart, size);
+        const int width = LastInkWidth(InkColumns(image, size.height() - 45, size.height() - 20), 6, 1);
+        EXPECT_NEAR(width, TextInkWidth(QStringLiteral("1000"), 1), 1) << size.width() << " wide";
+    }
+    chart.SetView3D(true);
+    chart.View3DOptions().SetRotation(360);
+    chart.View3DOptions().SetElevation(360);
+    chart.View3DOptions().SetZoom(100);
+    const QImage image = Render(chart);
+    EXPECT_NEAR(LastInkWidth(InkColumns(image, image.height() - 45, image.height() - 20), 6, 1),
+                TextInkWidth(QStringLiteral("1000"), 1), 1) << "in 3D";
+
+    // On paper at 300 dpi the chart is laid out as on the screen and scaled.
+    chart.SetView3D(false);
+    chart.SetPrintProportional(false);
+    chart.SetPrintMargins(0, 0, 0, 0);
+    QImage page(2000, 1250, QImage::Format_ARGB32);
+    page.setDotsPerMeterX(11811);
+    page.setDotsPerMeterY(11811);
+    page.fill(Qt::white);
+    {
+        QPainter painter(&page);
+        chart.DrawPage(painter, page.rect());
+    }
+    const double scale = 300.0 / 96.0;
+    EXPECT_NEAR(LastInkWidth(InkColumns(page, page.height() - 140, page.height() - 62), 18, 4),
+                TextInkWidth(QStringLiteral("1000"), scale), 3);
+}
+
+TEST(Chart3D, TurnsStayDefinedAtTheLimitsOfInt)
+{
+    constexpr int Max = std::numeric_limits<int>::max(), Min = std::numeric_limits<int>::min();
+    EXPECT_EQ(TurnDegrees(300, 10), 310);
+    EXPECT_EQ(TurnDegrees(0, -10), -10);
+    EXPECT_EQ(TurnDegrees(Max - 10, 10), Max) << "the last value that fits is kept";
+    EXPECT_EQ(TurnDegrees(Max, 10), Max - 350);
+    EXPECT_EQ(TurnDegrees(Max - 5, 10), Max - 355);
+    EXPECT_EQ(TurnDegrees(Min, -5), Min + 355);
+    EXPECT_EQ(TurnDegrees(Min + 4, -5), Min + 359);
+    EXPECT_EQ(TurnDegrees(Max, Max), 2147483414) << "as many whole turns fewer as it takes";
+    for (const auto &[degrees, step] : {std::pair{Max, Max}, std::pair{Min, Min}, std::pair{Max, Min}}) {
+        const long long sum = static_cast<long long>(degrees) + step;
+        const int turned = TurnDegrees(degrees, step);
+        EXPECT_EQ((sum - turned) % 360, 0) << degrees << " + " << step;
+    }
 }
 
 TEST(ChartTicks, RoundValuesWithTheGivenSeparator)

@@ -28,6 +28,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -217,7 +218,7 @@ TEST_F(ArviloMain, ClickShowsAndComputesTheVariationAndF9TakesEdits)
     EXPECT_EQ(Project->Current, Var(0));
     EXPECT_EQ(Selected(), "Var1 default");
     EXPECT_GT(Panel->CrtChart->SeriesCount(), 0);
-    EXPECT_EQ(Caption(), Title() + " *");
+    EXPECT_EQ(Caption(), Title()) << "showing a page changes nothing";
 
     Type(Panel->EdtDaMax, "45");
     Type(Panel->EdtTitle, "Probe");
@@ -481,6 +482,182 @@ TEST_F(ArviloMain, HelpCommandsAboutUpdateAndCalculator)
     Key(Qt::Key_F1);
     EXPECT_EQ(title, "Arvilo Simulation");
     EXPECT_NE(version.find("1.0.1"), std::string::npos);
+}
+
+// Saves, and what the file then holds as Da's maximum of the first variation.
+double SavedDaMax(const std::string &file)
+{
+    TArvilo check(nullptr);
+    check.SetFileInfo(ProjectFileInfo);
+    if (!check.LoadFromFile(file) || check.Count < 1)
+        return -1;
+    return static_cast<TArvilo_Var *>(check.GetItem(0))->Params.DaMax;
+}
+
+TEST_F(ArviloMain, EditsOfTheShownPageAreSavedWhereverTheFocusIs)
+{
+    Start();
+    Dialogs.FileAnswers = {Path("keys.arv")};
+    Main->ActSaveAs->trigger();
+    const std::string file = Main->FileName;
+    ASSERT_EQ(file, Path("keys.arv"));
+
+    // Typed into the panel, then the tree takes the focus (the Ctrl key
+    // reaches it first): Ctrl+S saves what was typed.
+    Click("Var1 default");
+    Type(Panel->EdtDaMax, "45");
+    Tree()->setFocus();
+    QTest::keyClick(Tree(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(Var(0)->Params.DaMax, 45.0);
+    EXPECT_EQ(SavedDaMax(file), 45.0);
+    EXPECT_FALSE(Main->Modified);
+    EXPECT_EQ(Project->Current, Var(0)) << "keys other than the arrows change no page";
+
+    // Other keys in the tree, then New: the save query sees the edit, and Yes saves it.
+    Type(Panel->EdtDaMax, "46");
+    Tree()->setFocus();
+    QTest::keyClick(Tree(), Qt::Key_Control);
+    QTest::keyClick(Tree(), Qt::Key_X);
+    Dialogs.MessageAnswers = {mrYes};
+    Main->ActNew->trigger();
+    ASSERT_FALSE(Dialogs.Messages.empty());
+    EXPECT_EQ(Dialogs.Messages.back().Text, Query);
+    EXPECT_EQ(SavedDaMax(file), 46.0);
+
+    // An arrow key that moves the selection away: the page's edits go along
+    // into the save, typed before or after the key.
+    Main->MnuMru1->trigger();
+    ASSERT_EQ(Main->FileName, file);
+    Click("Var1 default");
+    Type(Panel->EdtDaMax, "47");
+    Tree()->setFocus();
+    Key(Qt::Key_Down);
+    Type(Panel->EdtDaMin, "33");
+    Main->ToolButton3->click();
+    EXPECT_EQ(SavedDaMax(file), 47.0);
+    EXPECT_EQ(Var(0)->Params.DaMin, 33.0);
+    EXPECT_FALSE(Main->Modified);
+
+    // Exit with the focus in the tree asks, and Yes saves.
+    Type(Panel->EdtDaMax, "48");
+    Tree()->setFocus();
+    QTest::keyClick(Tree(), Qt::Key_Alt);
+    Dialogs.MessageAnswers = {mrYes};
+    const size_t asked = Dialogs.Messages.size();
+    EXPECT_TRUE(Main->close());
+    EXPECT_EQ(Dialogs.Messages.size(), asked + 1);
+    EXPECT_EQ(SavedDaMax(file), 48.0);
+}
+
+TEST_F(ArviloMain, ArrowKeysStoreThePageTheyLeave)
+{
+    Start();
+    ThreeVariations();
+    Click("Var2 b");
+    Type(Panel->EdtDaMax, "44");
+    Tree()->setFocus();
+    Key(Qt::Key_Up); // back to the first variation's page
+    EXPECT_EQ(Project->Current, Var(0));
+    EXPECT_EQ(Var(1)->Params.DaMax, 44.0);
+    Type(Panel->EdtDaMax, "43");
+    Tree()->setFocus();
+    Key(Qt::Key_Down);
+    Key(Qt::Key_Down); // the selection only; the page stays
+    Click("Var3 c");
+    EXPECT_EQ(Var(0)->Params.DaMax, 43.0);
+}
+
+// Message boxes that, like real ones, run the events that come while they are open.
+class TModalDialogs : public TScriptedDialogs {
+public:
+    int MessageDlg(QWidget *parent, const std::string &title, const std::string &text, TMsgDlgType type,
+                   unsigned buttons) override
+    {
+        QCoreApplication::processEvents();
+        return TScriptedDialogs::MessageDlg(parent, title, text, type, buttons);
+    }
+};
+
+TEST_F(ArviloMain, ModifiedOnlyWhenTheContentChanged)
+{
+    TModalDialogs Dialogs;
+    AppDir = Path("nowhere") + "/"; // no Theory.txt: a message box during the start
+    Start();
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_FALSE(Main->Modified);
+    EXPECT_EQ(Caption(), Title());
+
+    // Into the title and out again, into the tree: nothing changed.
+    QTest::mouseClick(Main->EdtTitle, Qt::LeftButton);
+    Click("Arvilo Variationen");
+    EXPECT_FALSE(Main->Modified);
+    Click("Var1 default");
+    Click("Bo Profiling");
+    EXPECT_FALSE(Main->Modified);
+    EXPECT_EQ(Caption(), Title());
+    size_t asked = Dialogs.Messages.size();
+    Main->ActNew->trigger();
+    EXPECT_EQ(Dialogs.Messages.size(), asked) << "nothing to save, nothing asked";
+
+    // A changed value marks the document; changed back, it is clean again.
+    Click("Var1 default");
+    Type(Panel->EdtDaMax, "45");
+    Click("Var1 default");
+    EXPECT_TRUE(Main->Modified);
+    EXPECT_EQ(Caption(), Title() + " *");
+    Type(Panel->EdtDaMax, "50");
+    Click("Var1 default");
+    EXPECT_FALSE(Main->Modified);
+
+    // The project's fields count too, also when the query comes straight after typing.
+    Click("Arvilo Variationen");
+    Type(Main->EdtStock, "B. subtilis");
+    Dialogs.MessageAnswers = {mrCancel};
+    asked = Dialogs.Messages.size();
+    EXPECT_FALSE(Main->close());
+    EXPECT_EQ(Dialogs.Messages.size(), asked + 1);
+    EXPECT_EQ(Dialogs.Messages.back().Text, Query);
+
+    // Saved, the document is clean; a rotation of the chart is a change.
+    Dialogs.FileAnswers = {Path("clean.arv")};
+    Main->ActSave->trigger();
+    EXPECT_FALSE(Main->Modified);
+    Click("Var1 default");
+    EXPECT_FALSE(Main->Modified);
+    Panel->ActRotationLeft->trigger();
+    Dialogs.MessageAnswers = {mrNo};
+    asked = Dialogs.Messages.size();
+    EXPECT_TRUE(Main->close());
+    EXPECT_EQ(Dialogs.Messages.size(), asked + 1);
+}
+
+TEST_F(ArviloMain, ClickOnEmptySpaceKeepsTheSelection)
+{
+    Start();
+    ThreeVariations();
+    Click("Var2 b");
+    Type(Panel->EdtDaMax, "42");
+    const QPoint below(20, Tree()->viewport()->height() - 5);
+    ASSERT_EQ(Tree()->itemAt(below), nullptr);
+    QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, {}, below);
+    EXPECT_EQ(Selected(), "Var2 b");
+    EXPECT_TRUE(PageShown());
+    EXPECT_TRUE(Tree()->hasFocus());
+    EXPECT_EQ(Var(1)->Params.DaMax, 42.0) << "the click stores the shown values";
+    QTest::mouseDClick(Tree()->viewport(), Qt::LeftButton, {}, below);
+    EXPECT_EQ(Selected(), "Var2 b");
+
+    // Up still steps from the selected node.
+    Tree()->setFocus();
+    Key(Qt::Key_Up);
+    EXPECT_EQ(Selected(), "Var1 a");
+    EXPECT_EQ(Project->Current, Var(0));
+
+    // With the project page shown, the top node stays selected.
+    Click("Arvilo Variationen");
+    QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, {}, below);
+    EXPECT_EQ(Selected(), "Arvilo Variationen");
+    EXPECT_FALSE(PageShown());
 }
 
 TEST_F(ArviloMain, ClicksReturnWhenPagesRefuseOrFail)

@@ -36,6 +36,7 @@
 
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <stdexcept>
 #include <vector>
 
@@ -575,6 +576,26 @@ TEST_F(Panel, RotationElevationAndReset)
     Chart().View3DOptions().SetRotation(0);
     F.ShowVariation(V);
     EXPECT_EQ(Chart().View3DOptions().Rotation(), 290);
+}
+
+TEST_F(Panel, MovesStayDefinedForStoredAnglesAtTheLimitsOfInt)
+{
+    constexpr int Max = std::numeric_limits<int>::max(), Min = std::numeric_limits<int>::min();
+    Show([](TArviloVarParams &p) {
+        p.Rotation = Max;
+        p.Elevation = Min;
+    });
+    ASSERT_EQ(Chart().View3DOptions().Rotation(), Max);
+    // The same angle a turn nearer zero, then the step.
+    F.ActRotationRight->trigger();
+    EXPECT_EQ(P().Rotation, Max - 360 + 10);
+    F.ActElevationUp->trigger();
+    EXPECT_EQ(P().Elevation, Min + 360 - 5);
+    // Away from the limits nothing is wrapped.
+    F.ActRotationLeft->trigger();
+    EXPECT_EQ(P().Rotation, Max - 360);
+    F.ActElevationDown->trigger();
+    EXPECT_EQ(P().Elevation, Min + 360);
 }
 
 TEST_F(Panel, PrintsALandscapePageOrSaysThereIsNoPrinter)
