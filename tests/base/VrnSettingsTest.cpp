@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/base/TestFiles.h"
+#include "tests/common/GermanLocale.h"
 
 
 namespace {
@@ -126,6 +127,16 @@ TEST_F(Settings, TypedValues)
     EXPECT_EQ(Store.ReadInt64("I\rX\rnone"), 0);
     EXPECT_TRUE(Store.ReadBool("I\rT"));
     EXPECT_THROW(Store.ReadDate("I\rBadDate"), EConvertError);
+}
+
+TEST_F(Settings, FloatsKeepThePointUnderAGermanCLibrary)
+{
+    const TGermanCLocale german;
+    Store.WriteFloat("F\rQuarter", 1.25);
+    Store.WriteFloat("F\rSmall", -0.0000000001);
+    EXPECT_EQ(FileText(Name), "[F]\nQuarter=1.25\nSmall=-0.0000000001\n");
+    EXPECT_EQ(Store.ReadFloat("F\rQuarter"), 1.25);
+    EXPECT_EQ(Store.ReadFloat("F\rSmall"), -0.0000000001);
 }
 
 TEST_F(Settings, ReadKeysListsSectionsOrIdentifiers)
