@@ -139,7 +139,7 @@ void TFrmPnlParameter::BuildInputs(QGridLayout *grid)
     Label1 = BoldLabel(PnlStart, "Label1", "Title");
     EdtTitle = Named(new QLineEdit(PnlStart), "EdtTitle");
     Label24 = BoldLabel(PnlStart, "Label24", "Comment");
-    MmoComment = Named(new QPlainTextEdit(PnlStart), "MmoComment");
+    MmoComment = Named(new TMemo(PnlStart), "MmoComment");
     MmoComment->setFrameShape(QFrame::NoFrame);
     MmoComment->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     MmoComment->setFixedHeight(48);
@@ -356,7 +356,7 @@ void TFrmPnlParameter::ShowValues(const TArviloVarParams &Params, const std::str
     // The track bar keeps its position within 0..10; a change runs BarResolutionChange.
     BarResolution->setValue(std::clamp(Params.Resolution, 0, 10));
     ActShowPoints->setChecked(Params.ShowPoints);
-    MmoComment->setPlainText(ToQ(Comment));
+    MmoComment->SetText(Comment);
 }
 
 void TFrmPnlParameter::StoreToVariation()
@@ -374,7 +374,7 @@ void TFrmPnlParameter::StoreToVariation()
         *fields[i] = edits[i]->GetAsFloat();
     p.Resolution = BarResolution->value();
     StoreZMax();
-    v->Comment = FromQ(MmoComment->toPlainText());
+    v->Comment = MmoComment->Text();
     p.Elevation = CrtChart->View3DOptions().Elevation();
     p.Rotation = CrtChart->View3DOptions().Rotation();
     p.View3D = CrtChart->View3D();
