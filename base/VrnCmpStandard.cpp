@@ -470,6 +470,7 @@ void TVrkDecimalEdit::dropEvent(QDropEvent *event)
 TVrkHyperlinkLabel::TVrkHyperlinkLabel(QWidget *parent)
     : QLabel(parent)
 {
+    setTextFormat(Qt::PlainText);
     QPalette pal = palette();
     pal.setColor(QPalette::WindowText, Qt::blue);
     setPalette(pal);

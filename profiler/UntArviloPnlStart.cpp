@@ -107,6 +107,7 @@ TFrmPnlParameter::TFrmPnlParameter(QWidget *parent)
     Label11 = Named(new QLabel(QStringLiteral("Profiling"), Panel2), "Label11");
     Label11->setFont(Verdana(19, true));
     LblCaption = Named(new QLabel(Panel2), "LblCaption");
+    LblCaption->setTextFormat(Qt::PlainText); // the user's title, never markup
     LblCaption->setFont(Verdana(11, true));
     LblCaption->setForegroundRole(QPalette::Highlight);
     VrkHyperlinkLabel1 = Named(new TVrkHyperlinkLabel(Panel2), "VrkHyperlinkLabel1");
@@ -303,6 +304,7 @@ void TFrmPnlParameter::BuildCharts()
     layout->addWidget(CrtChart, 1);
 
     lblBoOnly = Named(new QLabel(PnlCharts), "lblBoOnly");
+    lblBoOnly->setTextFormat(Qt::PlainText);
     lblBoOnly->setFont(Verdana(19, true));
     QPalette navy = lblBoOnly->palette();
     navy.setColor(QPalette::WindowText, QColor(0, 0, 128));

@@ -242,6 +242,17 @@ TEST_F(Panel, EveryProfileAtEveryResolutionDrawsTheModel)
         }
 }
 
+TEST_F(Panel, TitlesAreShownAsPlainText)
+{
+    Show([](TArviloVarParams &p) { p.Title = "<h1>big</h1>"; });
+    EXPECT_EQ(F.LblCaption->text(), "Var1 <h1>big</h1>");
+    // Shown as markup, the caption would be a tall heading without its tags.
+    QLabel plain(QStringLiteral("Var1 big"));
+    plain.setFont(F.LblCaption->font());
+    EXPECT_EQ(F.LblCaption->sizeHint().height(), plain.sizeHint().height());
+    EXPECT_GT(F.LblCaption->sizeHint().width(), plain.sizeHint().width());
+}
+
 TEST_F(Panel, SeriesColoursRoundHalvesToEven)
 {
     const std::vector<int> res1 = {26, 51, 76, 102, 128, 153, 178, 204, 230, 255};
