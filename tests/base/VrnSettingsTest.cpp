@@ -83,6 +83,20 @@ TEST_F(Settings, StringListsAreDenseQuotedAndComeBackAsWritten)
     EXPECT_EQ(back.Count(), TIniSettings::MaxListCount);
 }
 
+TEST_F(Settings, StringListItemsWithLineBreaksAreLeftOut)
+{
+    TStringList list = ListOf({"/d/one", "/d/a\n[Forms]\nMain=1", "/d/two\r", "/d/three"});
+    Store.WriteStrings("File History", list, true, true);
+    EXPECT_EQ(FileText(Name), "[File History]\n1='/d/one'\n2='/d/three'\nCount=2\n");
+    TStringList back;
+    Store.ReadStrings("File History", back, "");
+    EXPECT_EQ(Items(back), (std::vector<std::string>{"/d/one", "/d/three"}));
+
+    // A single value with a line break is refused and changes nothing.
+    EXPECT_THROW(Store.WriteString("Forms\rMain", "1\n2"), EIniValueError);
+    EXPECT_EQ(FileText(Name), "[File History]\n1='/d/one'\n2='/d/three'\nCount=2\n");
+}
+
 TEST_F(Settings, StringListDefaults)
 {
     TStringList list = ListOf({"old"});
