@@ -12,6 +12,7 @@
 #include "platform/ScriptedDialogs.h"
 #include "profiler/LibArvilo.h"
 #include "profiler/libNavFullScreen.h"
+#include "tests/common/GermanLocale.h"
 
 #include <QAction>
 #include <QApplication>
@@ -436,6 +437,22 @@ TEST_F(Panel, ShownValuesAndWhatTheNextStoreMakesOfThem)
     EXPECT_EQ(Project->Current, V);
     EXPECT_EQ(Chart().SeriesCount(), series);
     EXPECT_EQ(F.LblCaption->text(), QStringLiteral("Var1 default"));
+}
+
+TEST_F(Panel, NumbersUnderAGermanCLibrary)
+{
+    const TGermanCLocale german;
+    Show([](TArviloVarParams &p) {
+        p.Profile = 0;
+        p.Da = 43.4;
+        p.S = 5;
+        p.DaMin = 0;
+        p.SMin = 0.5;
+    });
+    EXPECT_EQ(F.EdtDaMin->text(), QStringLiteral("0,00"));
+    EXPECT_EQ(F.EdtSMin->text(), QStringLiteral("0,50"));
+    EXPECT_EQ(F.lblBoOnly->text(), QStringLiteral("Bodensteinzahl Bo = 0,22"));
+    EXPECT_EQ(P().SMin, 0.5);
 }
 
 TEST_F(Panel, TypedTextReachesTheRecordOnlyAtTheNextStore)
