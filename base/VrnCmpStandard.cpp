@@ -5,7 +5,13 @@
 #include "platform/Latin1.h"
 #include "platform/LocaleInfo.h"
 
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -290,16 +296,11 @@ void TVrkDecimalEdit::SetAsCurrency(Currency Value)
     SetTextOf(S);
 }
 
-bool TVrkDecimalEdit::KeyAccepted(char Key) const
+bool TVrkDecimalEdit::KeyAccepted(char Key, const std::string &Text, size_t Caret) const
 {
-    // The text as it would be: selection removed, key inserted at the caret.
-    std::string S = FromQ(text());
-    size_t caret = static_cast<size_t>(cursorPosition());
-    if (hasSelectedText()) {
-        caret = static_cast<size_t>(selectionStart());
-        S.erase(caret, static_cast<size_t>(selectedText().size()));
-    }
-    S.insert(std::min(caret, S.size()), 1, Key);
+    // The text as it would be: the key inserted at the caret.
+    std::string S = Text;
+    S.insert(std::min(Caret, S.size()), 1, Key);
 
     const size_t SepPos = S.find(FDecSep) + 1;
 
@@ -318,35 +319,149 @@ bool TVrkDecimalEdit::KeyAccepted(char Key) const
     return true;
 }
 
+bool TVrkDecimalEdit::FilterInput(const QString &Input, std::string &Accepted) const
+{
+    // The text with the selection removed; each character then goes through
+    // the key filter at the caret, as if typed one after the other.
+    std::string S = FromQ(text());
+    size_t caret = static_cast<size_t>(cursorPosition());
+    if (hasSelectedText()) {
+        caret = static_cast<size_t>(selectionStart());
+        S.erase(caret, static_cast<size_t>(selectedText().size()));
+    }
+    Accepted.clear();
+    for (const QChar c : Input) {
+        if (c.unicode() > 0xFF)
+            return false;
+        char Key = static_cast<char>(c.unicode());
+        if (Key == '.' || Key == ',')
+            Key = FDecSep;
+        if (!KeyAccepted(Key, S, caret))
+            return false;
+        S.insert(std::min(caret, S.size()), 1, Key);
+        ++caret;
+        Accepted += Key;
+    }
+    return true;
+}
+
+void TVrkDecimalEdit::InsertFiltered(const QString &Input, bool Typed)
+{
+    std::string accepted;
+    if (Input.isEmpty() || !FilterInput(Input, accepted))
+        return;
+    if (Typed) {
+        for (const char Key : accepted)
+            emit OnKeyPress(Key);
+    } else {
+        // A paste either fits whole or changes nothing: cut short, it would be another number.
+        const qsizetype kept = text().size() - selectedText().size();
+        if (kept + static_cast<qsizetype>(accepted.size()) > maxLength())
+            return;
+    }
+    insert(ToQ(accepted));
+}
+
+void TVrkDecimalEdit::Paste(QClipboard::Mode Mode)
+{
+    if (isReadOnly())
+        return;
+    InsertFiltered(QGuiApplication::clipboard()->text(Mode).trimmed(), false);
+}
+
+namespace {
+
+// Whether the line edit would insert the event's text: the toolkit's own rule
+// (formatting characters always; otherwise printable text, unless Ctrl or
+// Ctrl+Shift alone are held).
+bool InsertsText(const QKeyEvent *event)
+{
+    const QString t = event->text();
+    if (t.isEmpty())
+        return false;
+    const QChar c = t.at(0);
+    if (c.category() == QChar::Other_Format)
+        return true;
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (mods == Qt::ControlModifier || mods == (Qt::ShiftModifier | Qt::ControlModifier))
+        return false;
+    return c.isPrint() || c.category() == QChar::Other_PrivateUse
+           || (c.isHighSurrogate() && t.size() > 1 && t.at(1).isLowSurrogate());
+}
+
+} // namespace
+
 void TVrkDecimalEdit::keyPressEvent(QKeyEvent *event)
 {
-    const QString typed = event->text();
-    const bool command = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    if (typed.size() != 1 || command || typed[0].unicode() < 32 || typed[0].unicode() == 127) {
-        // Control keys, shortcuts and keys without a character always pass.
+    if (event->matches(QKeySequence::Paste)) {
+        Paste(QClipboard::Clipboard);
+        event->accept();
+        return;
+    }
+    // Whatever the modifiers (Alt, Meta, AltGr), a key that brings text goes
+    // through the filter; only keys that bring none, or bring control
+    // characters, reach the edit unchanged.
+    if (!InsertsText(event)) {
+        const QString typed = event->text();
         if (typed.size() == 1 && typed[0].unicode() < 32)
             emit OnKeyPress(static_cast<char>(typed[0].unicode()));
         QLineEdit::keyPressEvent(event);
         return;
     }
+    event->accept(); // a refused key is swallowed
+    if (!isReadOnly())
+        InsertFiltered(event->text(), true);
+}
 
-    const char16_t code = typed[0].unicode();
-    char Key = code <= 0xFF ? static_cast<char>(code) : '\0';
-    if (Key == '.' || Key == ',')
-        Key = FDecSep;
-    if (Key == '\0' || !KeyAccepted(Key)) {
-        event->accept(); // swallowed
+void TVrkDecimalEdit::inputMethodEvent(QInputMethodEvent *event)
+{
+    // Composed text is typed text: only the committed part, through the filter.
+    event->accept();
+    if (!isReadOnly())
+        InsertFiltered(event->commitString(), true);
+}
+
+void TVrkDecimalEdit::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu *menu = createStandardContextMenu();
+    menu->setObjectName(QStringLiteral("EditMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (QAction *action : menu->actions()) {
+        // Paste goes through the filter; control characters have no place in a number.
+        if (disconnect(action, SIGNAL(triggered()), this, SLOT(paste()))
+            || disconnect(action, &QAction::triggered, this, &QLineEdit::paste))
+            connect(action, &QAction::triggered, this, [this] { Paste(QClipboard::Clipboard); });
+        else if (action->menu())
+            menu->removeAction(action);
+    }
+    menu->popup(event->globalPos());
+}
+
+void TVrkDecimalEdit::mouseReleaseEvent(QMouseEvent *event)
+{
+    // The middle button pastes the selection where the system has one.
+    if (event->button() == Qt::MiddleButton && QGuiApplication::clipboard()->supportsSelection()) {
+        event->accept();
+        if (!isReadOnly()) {
+            deselect();
+            Paste(QClipboard::Selection);
+        }
         return;
     }
-    emit OnKeyPress(Key);
-    if (Key == static_cast<char>(code)) {
-        QLineEdit::keyPressEvent(event);
-    } else {
-        QKeyEvent replaced(event->type(), event->key(), event->modifiers(), ToQ(std::string(1, Key)),
-                           event->isAutoRepeat(), static_cast<quint16>(event->count()));
-        QLineEdit::keyPressEvent(&replaced);
-        event->setAccepted(replaced.isAccepted());
+    QLineEdit::mouseReleaseEvent(event);
+}
+
+void TVrkDecimalEdit::dropEvent(QDropEvent *event)
+{
+
+    if (isReadOnly() || !event->mimeData()->hasText()) {
+        event->ignore();
+        return;
     }
+    deselect();
+    setCursorPosition(cursorPositionAt(event->position().toPoint()));
+    InsertFiltered(event->mimeData()->text().trimmed(), false);
+    event->acceptProposedAction();
 }
 
 // ---------------------------------------------------------------------------
@@ -355,6 +470,7 @@ void TVrkDecimalEdit::keyPressEvent(QKeyEvent *event)
 TVrkHyperlinkLabel::TVrkHyperlinkLabel(QWidget *parent)
     : QLabel(parent)
 {
+    setTextFormat(Qt::PlainText);
     QPalette pal = palette();
     pal.setColor(QPalette::WindowText, Qt::blue);
     setPalette(pal);

@@ -1,6 +1,7 @@
 #pragma once
 // The system's own visual components: a decimal number edit, a label drawn as
 // a web link, and the gauge of the progress window.
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QWidget>
@@ -54,9 +55,22 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
-    bool KeyAccepted(char Key) const;
+    // The key filter for Key typed at Caret (0-based) into Text.
+    bool KeyAccepted(char Key, const std::string &Text, size_t Caret) const;
+    // Input typed at the caret (over the selection) one character after the
+    // other; false when the filter refuses any of them. Accepted holds the
+    // characters to insert ('.' and ',' turned into DecSep).
+    bool FilterInput(const QString &Input, std::string &Accepted) const;
+    // Inserts Input when the filter takes all of it; Typed input reports each
+    // character through OnKeyPress, pasted input must fit the length limit.
+    void InsertFiltered(const QString &Input, bool Typed);
+    void Paste(QClipboard::Mode Mode);
     void SetTextOf(const std::string &S);
 
     bool FEmptyOnZero = true;

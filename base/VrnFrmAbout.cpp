@@ -28,6 +28,7 @@ const QColor LineColor(49, 58, 73);
 QLabel *MakeLabel(QWidget *parent, const char *name, int left, int top, const std::string &caption)
 {
     auto *label = new QLabel(ToQ(caption), parent);
+    label->setTextFormat(Qt::PlainText);
     label->setObjectName(name);
     label->move(left, top);
     label->adjustSize();

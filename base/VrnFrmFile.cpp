@@ -319,7 +319,8 @@ void TFrmFile::UpdateMruMenu()
         // The caption is the item's record of its path; the shown text cannot
         // carry every byte a file name may hold, so the bytes ride along.
         item->setData(QByteArray::fromStdString(caption));
-        item->setText(ToQ("&" + std::to_string(n) + "  ") + FileNameToQ(path));
+        // A '&' of the file name is shown, not taken as the item's mnemonic.
+        item->setText(ToQ("&" + std::to_string(n) + "  ") + FileNameToQ(path).replace(QLatin1Char('&'), QStringLiteral("&&")));
         item->setVisible(!path.empty());
         any = any || !path.empty();
     }

@@ -144,6 +144,10 @@ void TIniSettings::WriteStrings(const std::string &Section, TStrings &List, bool
         const std::string item = List.Strings(i);
         if (SkipEmpty && item.empty())
             continue;
+        // An item with a line break cannot be an entry of the file: it is
+        // left out, like an empty one, instead of breaking the file's lines.
+        if (!TIniFile::CanHold(item))
+            continue;
         ++k;
         Store([&] { Ini->WriteString(Section, std::to_string(k), Quote ? Quoted(item) : item); });
     }

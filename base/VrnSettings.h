@@ -25,6 +25,7 @@ public:
     void ReadStrings(const std::string &Section, TStrings &List, const std::string &Default) override;
     void WriteInteger(const std::string &Key, int Value) override;
     void WriteString(const std::string &Key, const std::string &Value) override;
+    // Items with a line break cannot be stored and are left out like empty ones.
     void WriteStrings(const std::string &Section, TStrings &List, bool SkipEmpty, bool Quote) override;
     void ReadKeys(const std::string &Key, TStrings &List) override;
 

@@ -2,12 +2,11 @@
 
 #include "platform/IntText.h"
 
-#include <clocale>
-#include <cstdint>
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <locale.h>
+#include <cstdint>
+#include <system_error>
 
 namespace {
 
@@ -16,25 +15,64 @@ namespace {
 // and the number of digits before the decimal point.
 void DecimalDigits(double X, std::string &digits, size_t &intLen)
 {
+    // std::to_chars never looks at the C library's locale: the point is always '.'.
     char buf[512];
     const double ax = std::fabs(X);
     if (ax >= 1.0) {
-        std::snprintf(buf, sizeof buf, "%.17e", ax);
+        const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, ax, std::chars_format::scientific, 17);
         // "d.ddddddddddddddddde+XX"
-        const std::string s(buf);
+        const std::string s(buf, r.ptr);
         const size_t e = s.find('e');
         digits = s.substr(0, 1) + s.substr(2, e - 2);
-        intLen = static_cast<size_t>(std::atoi(s.c_str() + e + 1) + 1);
+        int exponent = 0;
+        std::from_chars(s.data() + e + (s[e + 1] == '+' ? 2 : 1), s.data() + s.size(), exponent);
+        intLen = static_cast<size_t>(exponent + 1);
         if (intLen > digits.size())
             digits.append(intLen - digits.size(), '0');
     } else {
-        std::snprintf(buf, sizeof buf, "%.17f", ax);
+        const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, ax, std::chars_format::fixed, 17);
         // "0.ddddddddddddddddd" (or "1.000..." when rounding reached 1)
-        const std::string s(buf);
+        const std::string s(buf, r.ptr);
         const size_t dot = s.find('.');
         digits = s.substr(0, dot) + s.substr(dot + 1);
         intLen = dot;
     }
+}
+
+// The power of ten of the first non-zero digit of a number text in the
+// decimal grammar (sign, digits with one '.', optional exponent), from Start:
+// 0 for 1 to 9.99..., negative below 1. Only asked for texts that are not 0.
+long DecimalMagnitude(const std::string &s, size_t Start)
+{
+    size_t i = Start;
+    if (s[i] == '+' || s[i] == '-')
+        ++i;
+    long intDigits = 0, leadingZeros = 0;
+    bool point = false, nonZero = false;
+    for (; i < s.size() && s[i] != 'e' && s[i] != 'E'; ++i) {
+        if (s[i] == '.') {
+            point = true;
+        } else if (!nonZero && s[i] == '0') {
+            if (point)
+                ++leadingZeros;
+        } else {
+            nonZero = true;
+            if (!point)
+                ++intDigits;
+        }
+    }
+    long magnitude = intDigits > 0 ? intDigits - 1 : -leadingZeros - 1;
+    if (i < s.size()) {
+        ++i;
+        const bool negative = s[i] == '-';
+        if (s[i] == '+' || s[i] == '-')
+            ++i;
+        long e = 0;
+        for (; i < s.size(); ++i)
+            e = std::min(e * 10 + (s[i] - '0'), 1000000L);
+        magnitude += negative ? -e : e;
+    }
+    return magnitude;
 }
 
 } // namespace
@@ -158,12 +196,19 @@ double DecStrToFloat(const std::string &Text, char DecSep, double Default)
     if (i != s.size())
         return Default;
 
-    // The grammar above is a subset of strtod's; parse in the C locale so the
-    // user's locale never changes what '.' means.
-    static locale_t cLocale = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(0));
-    const double value = strtod_l(s.c_str() + start, nullptr, cLocale);
-    if (std::isinf(value))
-        return Default; // beyond the Double range
+    // The grammar above is a subset of what std::from_chars reads (but for
+    // the '+'), and from_chars never looks at the C library's locale.
+    const char *first = s.data() + start + (s[start] == '+' ? 1 : 0);
+    double value = 0;
+    const std::from_chars_result r = std::from_chars(first, s.data() + s.size(), value);
+    if (r.ec == std::errc::result_out_of_range) {
+        // Too small for a Double is 0, too large is no number.
+        if (DecimalMagnitude(s, start) >= 0)
+            return Default;
+        return s[start] == '-' ? -0.0 : 0.0;
+    }
+    if (r.ec != std::errc() || r.ptr != s.data() + s.size())
+        return Default;
     return value;
 }
 

@@ -23,8 +23,8 @@
 #include <QSignalBlocker>
 #include <QToolButton>
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 TFrmMirtel *FrmMirtel = nullptr;
 
@@ -41,12 +41,19 @@ std::string WithUserSeparator(std::string text)
     return text;
 }
 
+// The general number format ("%.*g") with Precision significant digits and
+// '.' as the point; std::to_chars never looks at the C library's locale.
+std::string GeneralText(double value, int precision)
+{
+    char buf[64];
+    const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, precision);
+    return std::string(buf, r.ptr);
+}
+
 // The run-time library's shortest general text of a Double (15 digits).
 std::string FloatToStr(double value)
 {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15g", value);
-    return WithUserSeparator(buf);
+    return WithUserSeparator(GeneralText(value, 15));
 }
 
 // The kind index a combo box item carries.
@@ -149,13 +156,8 @@ QFrame *Line(QWidget *parent, const char *name, QFrame::Shape shape, int left, i
 
 std::string FormatResult(double Value)
 {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%8.3g", Value);
-    std::string text = WithUserSeparator(buf);
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return std::string();
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+    // "%8.3g" with the blanks around it removed: the width only pads.
+    return WithUserSeparator(GeneralText(Value, 3));
 }
 
 TFrmMirtel::TFrmMirtel(QWidget *parent)
@@ -269,9 +271,10 @@ void TFrmMirtel::BtnCalcBoClick()
     const double Da = EdtDa->GetAsFloat();
     TBoSolution solution{TBoRootKind::Invalid, 0};
     try {
+        // Whether a root exists is decided on the value the user entered: an S
+        // turned into N/N0 and back may round below Da and find a "root".
         const double v = ReadSreal();
-        const double target = Kind(CmbCalcBo) != 0 ? v : SToKind(1, v);
-        solution = SolveBoForNN0(Da, target);
+        solution = Kind(CmbCalcBo) != 0 ? SolveBoForNN0(Da, v) : SolveBoForS(Da, v);
     } catch (...) {
         // any fault: the same answer as no root
     }

@@ -66,6 +66,8 @@ int TQtDialogs::MessageDlg(QWidget *parent, const std::string &title, const std:
     if (!qtButtons)
         qtButtons = QMessageBox::Ok;
     QMessageBox box(icon, ToQ(title), ToQ(text), qtButtons, parent);
+    // Messages carry file names and titles the user chose: never markup.
+    box.setTextFormat(Qt::PlainText);
     switch (box.exec()) {
     case QMessageBox::Yes: return mrYes;
     case QMessageBox::No: return mrNo;

@@ -268,8 +268,20 @@ int TIniFile::ReadInteger(const std::string &Section, const std::string &Ident, 
     return ParseInt(ReadString(Section, Ident, std::string()), value) ? value : Default;
 }
 
+bool TIniFile::CanHold(const std::string &Value)
+{
+    return Value.find_first_of("\r\n") == std::string::npos;
+}
+
 void TIniFile::WriteString(const std::string &Section, const std::string &Ident, const std::string &Value)
 {
+    const std::string name = TrimBlanks(Ident);
+    if (!CanHold(Section) || !CanHold(Ident) || name.find('=') != std::string::npos || name.rfind(';', 0) == 0)
+        throw EIniValueError("The settings file \"" + FFileName + "\" cannot hold an entry named \"" + Ident
+                             + "\" in the section \"" + Section + "\".");
+    if (!CanHold(Value))
+        throw EIniValueError("The settings file \"" + FFileName + "\" cannot hold the value of \"" + Ident
+                             + "\": it contains a line break.");
     Load();
     if (TLine *l = FindEntry(Section, Ident)) {
         l->Value = Value;

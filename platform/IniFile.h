@@ -15,6 +15,8 @@
 class TStrings;
 
 class EIniFileException : public Exception { using Exception::Exception; };
+// A section, entry name or value that the file's lines cannot hold.
+class EIniValueError : public Exception { using Exception::Exception; };
 
 class TIniFile {
 public:
@@ -28,8 +30,13 @@ public:
     std::string ReadRawString(const std::string &Section, const std::string &Ident, const std::string &Default);
     // Decimal, or hexadecimal after "0x" or '$'; Default when missing or not a number.
     int ReadInteger(const std::string &Section, const std::string &Ident, int Default);
+    // Whether Value can be stored as it is: a line break would end the entry's
+    // line and start a new one in the file.
+    static bool CanHold(const std::string &Value);
     // The writes raise EIniFileException when the file cannot be written; the
     // change is then kept in memory and written by the next write or UpdateFile.
+    // They raise EIniValueError, and change nothing, for a section, name or
+    // value with a line break, or a name with '=' or a leading ';'.
     void WriteString(const std::string &Section, const std::string &Ident, const std::string &Value);
     void WriteInteger(const std::string &Section, const std::string &Ident, int Value);
     void DeleteKey(const std::string &Section, const std::string &Ident);

@@ -164,7 +164,7 @@ void TFrmArviloMain::BuildProjectPage()
     italic.setItalic(true);
     EdtStock->setFont(italic);
     Label2 = Label(Panel4, "Label2", "Comment", 237, 165);
-    MmoComment = Named(new QPlainTextEdit(Panel4), "MmoComment");
+    MmoComment = Named(new TMemo(Panel4), "MmoComment");
     MmoComment->setGeometry(237, 179, 570, 65);
     MmoComment->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QPalette info = MmoComment->palette();
@@ -651,7 +651,7 @@ void TFrmArviloMain::ShowProjectFields()
 {
     EdtTitle->setText(ToQ(Project->Block.Title));
     EdtStock->setText(ToQ(Project->Block.CultureStock));
-    MmoComment->setPlainText(ToQ(Project->Comment));
+    MmoComment->SetText(Project->Comment);
     EdtTitle->setFocus();
 }
 
@@ -659,7 +659,7 @@ void TFrmArviloMain::StoreProjectFields()
 {
     Project->Block.Title = FromQ(EdtTitle->text());
     Project->Block.CultureStock = FromQ(EdtStock->text());
-    Project->Comment = FromQ(MmoComment->toPlainText());
+    Project->Comment = MmoComment->Text();
 }
 
 void TFrmArviloMain::Panel4Resize()

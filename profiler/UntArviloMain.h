@@ -2,6 +2,7 @@
 // The profiler's main window: the project as a document, the navigation tree
 // of its variations, the project page and the parameter panel.
 #include "base/VrnFrmFile.h"
+#include "platform/Memo.h"
 
 class QLabel;
 class QLineEdit;
@@ -73,7 +74,7 @@ public:
     QLabel *Label3, *lblTitle, *Label1, *Label2, *Label4;
     QLineEdit *EdtTitle;
     QLineEdit *EdtStock;
-    QPlainTextEdit *MmoComment;
+    TMemo *MmoComment;
     QPlainTextEdit *MmoTheorie;
     QMenu *Variation1;
     QMenu *MnuHelp;

@@ -107,6 +107,7 @@ TFrmPnlParameter::TFrmPnlParameter(QWidget *parent)
     Label11 = Named(new QLabel(QStringLiteral("Profiling"), Panel2), "Label11");
     Label11->setFont(Verdana(19, true));
     LblCaption = Named(new QLabel(Panel2), "LblCaption");
+    LblCaption->setTextFormat(Qt::PlainText); // the user's title, never markup
     LblCaption->setFont(Verdana(11, true));
     LblCaption->setForegroundRole(QPalette::Highlight);
     VrkHyperlinkLabel1 = Named(new TVrkHyperlinkLabel(Panel2), "VrkHyperlinkLabel1");
@@ -139,7 +140,7 @@ void TFrmPnlParameter::BuildInputs(QGridLayout *grid)
     Label1 = BoldLabel(PnlStart, "Label1", "Title");
     EdtTitle = Named(new QLineEdit(PnlStart), "EdtTitle");
     Label24 = BoldLabel(PnlStart, "Label24", "Comment");
-    MmoComment = Named(new QPlainTextEdit(PnlStart), "MmoComment");
+    MmoComment = Named(new TMemo(PnlStart), "MmoComment");
     MmoComment->setFrameShape(QFrame::NoFrame);
     MmoComment->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     MmoComment->setFixedHeight(48);
@@ -303,6 +304,7 @@ void TFrmPnlParameter::BuildCharts()
     layout->addWidget(CrtChart, 1);
 
     lblBoOnly = Named(new QLabel(PnlCharts), "lblBoOnly");
+    lblBoOnly->setTextFormat(Qt::PlainText);
     lblBoOnly->setFont(Verdana(19, true));
     QPalette navy = lblBoOnly->palette();
     navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
@@ -356,7 +358,7 @@ void TFrmPnlParameter::ShowValues(const TArviloVarParams &Params, const std::str
     // The track bar keeps its position within 0..10; a change runs BarResolutionChange.
     BarResolution->setValue(std::clamp(Params.Resolution, 0, 10));
     ActShowPoints->setChecked(Params.ShowPoints);
-    MmoComment->setPlainText(ToQ(Comment));
+    MmoComment->SetText(Comment);
 }
 
 void TFrmPnlParameter::StoreToVariation()
@@ -374,7 +376,7 @@ void TFrmPnlParameter::StoreToVariation()
         *fields[i] = edits[i]->GetAsFloat();
     p.Resolution = BarResolution->value();
     StoreZMax();
-    v->Comment = FromQ(MmoComment->toPlainText());
+    v->Comment = MmoComment->Text();
     p.Elevation = CrtChart->View3DOptions().Elevation();
     p.Rotation = CrtChart->View3DOptions().Rotation();
     p.View3D = CrtChart->View3D();

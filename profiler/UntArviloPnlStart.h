@@ -2,6 +2,8 @@
 // The parameter panel: the page on which the user edits one variation and
 // sees its profile. The form itself is never shown; its panel PnlStart is lent
 // to the main window for every variation page.
+#include "platform/Memo.h"
+
 #include <QWidget>
 
 class QAction;
@@ -70,7 +72,7 @@ public:
     QLabel *Label1;
     QLineEdit *EdtTitle;
     QLabel *Label24;
-    QPlainTextEdit *MmoComment;
+    TMemo *MmoComment;
     QLabel *Label2;
     QComboBox *CmbProfiles;
     QLabel *Label3, *Label4, *Label5;

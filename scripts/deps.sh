@@ -8,6 +8,7 @@ packages=(
   fontconfig fonts-dejavu-core
   clang libclang-rt-14-dev
   xvfb xauth openbox x11-utils xdotool wmctrl
+  locales
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -19,4 +20,13 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ "$(id -u)" -eq 0 ] || SUDO="sudo"
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The tests run a second time as a German user: the C library needs the locale
+# itself, not only its name.
+if ! locale -a 2>/dev/null | grep -qix 'de_DE.utf8'; then
+  echo "Generating the locale de_DE.UTF-8"
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  $SUDO localedef -i de_DE -c -f UTF-8 de_DE.UTF-8
 fi

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs the whole test suite: once as a
-# normal build with warnings as errors, once with AddressSanitizer and
+# normal build with warnings as errors (run twice: as the environment has it,
+# and as a German user with decimal commas), once with AddressSanitizer and
 # UndefinedBehaviorSanitizer; in between a one-minute fuzz run of the project
 # loader on a corpus of real saved projects.
 set -euo pipefail
@@ -11,6 +12,10 @@ jobs=$(nproc)
 
 "$root/scripts/build.sh" "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DARV_WERROR=ON
 (cd "$root/build" && ctest --output-on-failure -j"$jobs")
+# ARV_TEST_LOCALE makes every test program check that the C library and the
+# toolkit really took the locale, so this run can never quietly become a C one.
+(cd "$root/build" && LANG=de_DE.UTF-8 LC_ALL=de_DE.UTF-8 ARV_TEST_LOCALE=de_DE.UTF-8 \
+  ctest --output-on-failure -j"$jobs")
 
 # The fuzz run works on a copy of the seed corpus, so the checkout stays clean.
 cmake -S "$root" -B "$root/build-fuzz" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \

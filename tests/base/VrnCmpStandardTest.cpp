@@ -1,9 +1,16 @@
 #include "base/VrnCmpStandard.h"
 
 #include "platform/Exceptions.h"
+#include "tests/common/GermanLocale.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -41,6 +48,21 @@ TEST_F(DecimalEdit, WritingAsFloat)
 
     Edit.SetAsFloat(1234.567);
     EXPECT_EQ(Text(), "1234,57");
+}
+
+TEST_F(DecimalEdit, NumbersUnderAGermanCLibrary)
+{
+    const TGermanCLocale german;
+    Edit.SetEmptyOnZero(false);
+    Edit.SetAsFloat(0);
+    EXPECT_EQ(Text(), "0,00");
+    Edit.SetAsFloat(0.5);
+    EXPECT_EQ(Text(), "0,50");
+    EXPECT_EQ(Edit.GetAsFloat(), 0.5);
+    Edit.SetDecSep('.');
+    Edit.SetAsFloat(0.2249);
+    EXPECT_EQ(Text(), "0.22");
+    EXPECT_EQ(Edit.GetAsFloat(), 0.22);
 }
 
 TEST_F(DecimalEdit, ReadingAsFloatGivesZeroForTextsThatDoNotConvert)
@@ -252,19 +274,126 @@ TEST_F(DecimalEdit, ControlKeysAlwaysPass)
     QTest::keyClick(&Edit, Qt::Key_Delete);
     EXPECT_EQ(Text(), "12,");
 
-    // Pasted text is not filtered, and undo still works.
-    QApplication::clipboard()->setText("ab");
-    ASSERT_EQ(QApplication::clipboard()->text(), "ab");
+    // The clipboard keys work, and undo too.
+    QApplication::clipboard()->setText("1,5");
+    ASSERT_EQ(QApplication::clipboard()->text(), "1,5");
     Edit.setText("7");
     Edit.setCursorPosition(1);
     QTest::keyClick(&Edit, Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(Text(), "7ab");
+    EXPECT_EQ(Text(), "71,5");
     QTest::keyClick(&Edit, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(Text(), "7");
     Edit.setText("1,5");
     Edit.selectAll();
     QTest::keyClick(&Edit, Qt::Key_X, Qt::ControlModifier);
     EXPECT_EQ(Text(), "");
+}
+
+namespace {
+
+// A key event carrying Text, as a keyboard layout or an input method makes it.
+void SendKey(QWidget *W, int Key, const QString &Text, Qt::KeyboardModifiers Mods = Qt::NoModifier)
+{
+    QKeyEvent press(QEvent::KeyPress, Key, Mods, Text);
+    QApplication::sendEvent(W, &press);
+    QKeyEvent release(QEvent::KeyRelease, Key, Mods, Text);
+    QApplication::sendEvent(W, &release);
+}
+
+} // namespace
+
+TEST_F(DecimalEdit, ModifiersAndLongerKeyTextsGoThroughTheFilter)
+{
+    QSignalSpy pressed(&Edit, &TVrkDecimalEdit::OnKeyPress);
+    Edit.setText("12");
+    Edit.setCursorPosition(2);
+    QTest::keyClick(&Edit, Qt::Key_A, Qt::AltModifier);
+    QTest::keyClick(&Edit, Qt::Key_A, Qt::MetaModifier);
+    QTest::keyClick(&Edit, Qt::Key_A, Qt::ControlModifier | Qt::AltModifier); // AltGr on some layouts
+    SendKey(&Edit, Qt::Key_unknown, QString::fromUtf8("\xF0\x9F\x98\x80")); // an emoji: two UTF-16 units
+    SendKey(&Edit, Qt::Key_unknown, QStringLiteral("3a"));
+    SendKey(&Edit, Qt::Key_unknown, QString(QChar(0x200C)), Qt::ControlModifier | Qt::ShiftModifier); // ZWNJ
+    EXPECT_EQ(Text(), "12");
+    EXPECT_EQ(pressed.count(), 0);
+
+    // Digits and the separator still pass with a modifier held, and a
+    // composed text passes when all of it would.
+    QTest::keyClick(&Edit, Qt::Key_Period, Qt::AltModifier);
+    SendKey(&Edit, Qt::Key_unknown, QStringLiteral("45"));
+    EXPECT_EQ(Text(), "12,45");
+    EXPECT_EQ(pressed.count(), 3);
+    SendKey(&Edit, Qt::Key_unknown, QStringLiteral("6"));
+    EXPECT_EQ(Text(), "12,45");
+
+    // Text an input method commits is typed text too.
+    Edit.setText("7");
+    Edit.setCursorPosition(1);
+    QInputMethodEvent composed(QString(), {});
+    composed.setCommitString(QStringLiteral("x"));
+    QApplication::sendEvent(&Edit, &composed);
+    EXPECT_EQ(Text(), "7");
+    composed.setCommitString(QStringLiteral("8"));
+    QApplication::sendEvent(&Edit, &composed);
+    EXPECT_EQ(Text(), "78");
+}
+
+TEST_F(DecimalEdit, PastedAndDroppedTextFollowsTheSameRules)
+{
+    const auto paste = [this](const QString &Clip, const char *Before, int Caret) {
+        QApplication::clipboard()->setText(Clip);
+        Edit.setText(Before);
+        Edit.setCursorPosition(Caret);
+        QTest::keyClick(&Edit, Qt::Key_V, Qt::ControlModifier);
+        return Text();
+    };
+    EXPECT_EQ(paste("ab", "7", 1), "7");
+    EXPECT_EQ(paste("12a", "", 0), "");
+    EXPECT_EQ(paste(" 1.5\n", "", 0), "1,5");   // blanks around are no part of the number
+    EXPECT_EQ(paste("1,234", "", 0), "");        // three places are one too many
+    EXPECT_EQ(paste(",5", "1,2", 3), "1,2");     // a second separator
+    EXPECT_EQ(paste("-3", "", 0), "");           // no negatives allowed
+    EXPECT_EQ(paste("1234567890123", "", 0), ""); // does not fit in 12 characters
+    EXPECT_EQ(paste("99", "1,2", 1), "199,2");
+    // Pasted over a selection, as typed over it.
+    QApplication::clipboard()->setText("5");
+    Edit.setText("12,34");
+    Edit.setSelection(3, 2);
+    QTest::keyClick(&Edit, Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(Text(), "12,5");
+
+    // The paste of the context menu.
+    QApplication::clipboard()->setText("x9");
+    Edit.setText("1");
+    Edit.setCursorPosition(1);
+    QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, QPoint(2, 2), Edit.mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(&Edit, &menuEvent);
+    QMenu *menu = Edit.findChild<QMenu *>("EditMenu");
+    ASSERT_NE(menu, nullptr);
+    QAction *pasteAction = nullptr;
+    for (QAction *a : menu->actions())
+        if (a->text().startsWith(QStringLiteral("&Paste")))
+            pasteAction = a;
+    ASSERT_NE(pasteAction, nullptr);
+    pasteAction->trigger();
+    EXPECT_EQ(Text(), "1");
+    QApplication::clipboard()->setText("9");
+    pasteAction->trigger();
+    EXPECT_EQ(Text(), "19");
+    menu->close();
+
+    // Text dropped on the edit (delivered as the toolkit does at the end of a drag).
+    struct DropTarget : TVrkDecimalEdit {
+        using TVrkDecimalEdit::dropEvent;
+    } target;
+    target.setText("1");
+    target.resize(100, 20);
+    QMimeData mime;
+    for (const char *dropped : {"ab", "2"}) {
+        mime.setText(QString::fromLatin1(dropped));
+        QDropEvent drop(QPointF(98, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        target.dropEvent(&drop);
+    }
+    EXPECT_EQ(target.text(), "12");
 }
 
 TEST(HyperlinkLabel, HintFollowsTheUrlUntilGivenItsOwn)

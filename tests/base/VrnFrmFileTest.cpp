@@ -228,6 +228,22 @@ TEST_F(FrmFile, RecentListAndItsMenu)
     EXPECT_EQ(FromQ(Form->MnuMru2->text()), "&2  ");
 }
 
+TEST_F(FrmFile, RecentFileNamesTheSettingsCannotHold)
+{
+    // A line feed is legal in a file name, but not in a line of the settings file.
+    Form->AddToMru("/d/one");
+    Form->AddToMru("/d/new\n[Forms]\nFrmFile=1,1,1,1,0");
+    Form->AddToMru("/d/R&D.arv");
+    EXPECT_EQ(FileText(Dir.filePath("user.ini").toStdString()),
+              "[File History]\n1='/d/R&D.arv'\nCount=2\n2='/d/one'\n");
+    Form.reset();
+    Form = TFrmFile::Create<TFrmTestDoc>(&Settings);
+    EXPECT_EQ(Mru(), (std::vector<std::string>{"/d/R&D.arv", "/d/one"}));
+    // The file name's '&' is shown, not taken as the mnemonic.
+    Form->UpdateMruMenu();
+    EXPECT_EQ(FromQ(Form->MnuMru1->text()), "&1  /d/R&&D.arv");
+}
+
 TEST_F(FrmFile, DialogsStartInTheRecentDirectory)
 {
     Show();

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/base/TestFiles.h"
+#include "tests/common/GermanLocale.h"
 
 
 namespace {
@@ -82,6 +83,20 @@ TEST_F(Settings, StringListsAreDenseQuotedAndComeBackAsWritten)
     EXPECT_EQ(back.Count(), TIniSettings::MaxListCount);
 }
 
+TEST_F(Settings, StringListItemsWithLineBreaksAreLeftOut)
+{
+    TStringList list = ListOf({"/d/one", "/d/a\n[Forms]\nMain=1", "/d/two\r", "/d/three"});
+    Store.WriteStrings("File History", list, true, true);
+    EXPECT_EQ(FileText(Name), "[File History]\n1='/d/one'\n2='/d/three'\nCount=2\n");
+    TStringList back;
+    Store.ReadStrings("File History", back, "");
+    EXPECT_EQ(Items(back), (std::vector<std::string>{"/d/one", "/d/three"}));
+
+    // A single value with a line break is refused and changes nothing.
+    EXPECT_THROW(Store.WriteString("Forms\rMain", "1\n2"), EIniValueError);
+    EXPECT_EQ(FileText(Name), "[File History]\n1='/d/one'\n2='/d/three'\nCount=2\n");
+}
+
 TEST_F(Settings, StringListDefaults)
 {
     TStringList list = ListOf({"old"});
@@ -126,6 +141,16 @@ TEST_F(Settings, TypedValues)
     EXPECT_EQ(Store.ReadInt64("I\rX\rnone"), 0);
     EXPECT_TRUE(Store.ReadBool("I\rT"));
     EXPECT_THROW(Store.ReadDate("I\rBadDate"), EConvertError);
+}
+
+TEST_F(Settings, FloatsKeepThePointUnderAGermanCLibrary)
+{
+    const TGermanCLocale german;
+    Store.WriteFloat("F\rQuarter", 1.25);
+    Store.WriteFloat("F\rSmall", -0.0000000001);
+    EXPECT_EQ(FileText(Name), "[F]\nQuarter=1.25\nSmall=-0.0000000001\n");
+    EXPECT_EQ(Store.ReadFloat("F\rQuarter"), 1.25);
+    EXPECT_EQ(Store.ReadFloat("F\rSmall"), -0.0000000001);
 }
 
 TEST_F(Settings, ReadKeysListsSectionsOrIdentifiers)

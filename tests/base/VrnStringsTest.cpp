@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "base/VrnStrings.h"
+#include "tests/common/GermanLocale.h"
+
+#include <cmath>
 
 TEST(FloatToDecStr, RoundsTheDecimalExpansionHalfUp)
 {
@@ -61,6 +64,41 @@ TEST(DecStrToFloat, DecimalSeparator)
     EXPECT_EQ(DecStrToFloat("1.234,5", ',', -1), -1);
     EXPECT_EQ(DecStrToFloat("1,5", '.', -1), -1);
     EXPECT_EQ(DecStrToFloat(FloatToDecStrTrim(0.1, 10, ','), ',', 0), 0.1);
+}
+
+TEST(NumberTexts, IndependentOfTheCLibrarysLocale)
+{
+    const TGermanCLocale german;
+    EXPECT_EQ(FloatToDecStr(0.5, 2, ',', '\0'), "0,50");
+    EXPECT_EQ(FloatToDecStr(0, 2, ',', '\0'), "0,00");
+    EXPECT_EQ(FloatToDecStr(0.2249, 2, ',', '\0'), "0,22");
+    EXPECT_EQ(FloatToDecStr(1234567.891, 2, ',', '.'), "1.234.567,89");
+    EXPECT_EQ(FloatToDecStr(2.675, 2, '.', '\0'), "2.67");
+    EXPECT_EQ(FloatToDecStr(1e20, 0, '.', '\0'), "100000000000000000000");
+    EXPECT_EQ(FloatToDecStrTrim(1.25, 10, '.'), "1.25");
+    EXPECT_EQ(DecStrToFloat("1.5", '.', 0), 1.5);
+    EXPECT_EQ(DecStrToFloat("1,5", ',', 0), 1.5);
+    EXPECT_EQ(DecStrToFloat("-2.5e-3", '.', 0), -0.0025);
+    EXPECT_EQ(DecStrToFloat("1,5", '.', 7), 7);
+}
+
+TEST(DecStrToFloat, EndsOfTheDoubleRange)
+{
+    EXPECT_EQ(DecStrToFloat("1.7976931348623157e308", '.', 7), 1.7976931348623157e308);
+    EXPECT_EQ(DecStrToFloat("-1.8e308", '.', 7), 7); // no Double holds it
+    EXPECT_EQ(DecStrToFloat("4.9e-324", '.', 7), 4.9e-324);
+    // Too small for a Double is zero, keeping its sign.
+    EXPECT_EQ(DecStrToFloat("1e-400", '.', 7), 0);
+    EXPECT_EQ(DecStrToFloat("0.0000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
+                            "0000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
+                            "0000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
+                            "000000000000000000000000000000000000000000000000000000000000000000000000000001",
+                            '.', 7),
+              0);
+    EXPECT_TRUE(std::signbit(DecStrToFloat("-1e-400", '.', 7)));
+    EXPECT_EQ(DecStrToFloat("0.00001e-99999999999", '.', 7), 0);
+    EXPECT_EQ(DecStrToFloat("100000e99999999999", '.', 7), 7);
+    EXPECT_EQ(DecStrToFloat("+0", '.', 7), 0);
 }
 
 TEST(GetToken, FieldsBetweenWholeSeparatorMatches)

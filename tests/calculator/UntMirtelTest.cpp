@@ -2,9 +2,11 @@
 
 #include "base/VrnCmpStandard.h"
 #include "base/VrnHome.h"
+#include "base/VrnStrings.h"
 #include "platform/LocaleInfo.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/Shell.h"
+#include "tests/common/GermanLocale.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -175,6 +177,28 @@ TEST_F(Mirtel, SolvesBoWhereTheIterationAloneFails)
     }
 }
 
+TEST_F(Mirtel, SNotBelowDaHasNoBo)
+{
+    // S = Da must not pass through N/N0 = exp(-S), which may round it below Da.
+    int numbers = 0;
+    for (int half = 1; half <= 200; ++half) {
+        const QString value = QString::fromLatin1(FloatToDecStr(half / 2.0, 1, ',', '\0'));
+        form->EdtDa->setText(value);
+        form->EdtSreal->setText(value);
+        if (Left() != Invalid)
+            ++numbers;
+    }
+    EXPECT_EQ(numbers, 0);
+    for (const auto &[da, s] : {std::pair{"30", "30,5"}, {"43,4", "43,4"}, {"43,4", "3,7"}, {"1", "0,6931"}}) {
+        Retype(form->EdtDa, da);
+        Retype(form->EdtSreal, s);
+        EXPECT_EQ(Left(), Invalid) << da << " " << s;
+    }
+    Retype(form->EdtDa, "30");
+    Retype(form->EdtSreal, "29,9");
+    EXPECT_NE(Left(), Invalid);
+}
+
 TEST_F(Mirtel, UnprotectedConversionsReachTheErrorBoxAndTheWindowGoesOn)
 {
     // N/N0 "abc" reads as 0; switching to S takes ln 0.
@@ -211,6 +235,39 @@ TEST_F(MirtelPointLocale, OtherDecimalSeparator)
     EXPECT_EQ(Right(), "29.6");
     Choose(form->CmbBo_n, "n");
     EXPECT_EQ(form->EdtBo->text(), "2,4545");
+}
+
+TEST(FormatResult, SameLookUnderAGermanCLibraryForEitherUserSeparator)
+{
+    const TGermanCLocale german;
+    struct Case {
+        double Value;
+        const char *Text;
+    };
+    const Case cases[] = {{3.87e19, "3,87e+19"}, {1.45e-13, "1,45e-13"}, {62.1903, "62,2"}, {0.22, "0,22"},
+                          {100, "100"}, {123456, "1,23e+05"}, {1e-5, "1e-05"}, {0.0001234, "0,000123"},
+                          {-29.56, "-29,6"}, {0, "0"}, {1e300, "1e+300"}};
+    SetUserLocale(QLocale(QLocale::German, QLocale::Germany));
+    for (const Case &c : cases)
+        EXPECT_EQ(FormatResult(c.Value), c.Text) << c.Value;
+    SetUserLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+    for (const Case &c : cases)
+        EXPECT_EQ(FormatResult(c.Value), QString::fromLatin1(c.Text).replace(',', '.').toStdString()) << c.Value;
+    ResetUserLocale();
+}
+
+TEST_F(MirtelPointLocale, StartsUnderAGermanCLibrary)
+{
+    const TGermanCLocale german;
+    form.reset();
+    form = std::make_unique<TFrmMirtel>();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    EXPECT_EQ(form->EdtSreal->text(), "29.5611");
+    EXPECT_EQ(form->EdtDa->text(), "43,4000");
+    EXPECT_EQ(Left(), "62.2");
+    Choose(form->CmbCalcCellRatio, "N/N0");
+    EXPECT_EQ(Right(), "1.45e-13");
 }
 
 TEST_F(Mirtel, AboutAndHomePage)

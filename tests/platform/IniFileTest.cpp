@@ -67,6 +67,29 @@ TEST(IniFile, EachWriteIsInTheFileWhenItReturns)
     EXPECT_EQ(FileText(name), "[T]\nb=9\nc=3\nd=4\n");
 }
 
+TEST(IniFile, LineBreaksCannotGetIntoTheFile)
+{
+    QTemporaryDir dir;
+    const std::string name = dir.filePath("b.ini").toStdString();
+    TIniFile ini(name);
+    ini.WriteString("S", "a", "1");
+    const std::string before = FileText(name);
+    EXPECT_THROW(ini.WriteString("S", "b", "x\n[Other]\ninjected=1"), EIniValueError);
+    EXPECT_THROW(ini.WriteString("S", "b", "x\ry"), EIniValueError);
+    EXPECT_THROW(ini.WriteString("S", "a", "\r\n"), EIniValueError);
+    EXPECT_THROW(ini.WriteString("S\n[T]", "b", "x"), EIniValueError);
+    EXPECT_THROW(ini.WriteString("S", "b\nc", "x"), EIniValueError);
+    EXPECT_THROW(ini.WriteString("S", "b=c", "x"), EIniValueError);
+    EXPECT_THROW(ini.WriteString("S", " ;b", "x"), EIniValueError);
+    EXPECT_EQ(FileText(name), before);
+    EXPECT_EQ(ini.ReadString("S", "a", "d"), "1");
+    EXPECT_EQ(ini.ReadString("Other", "injected", "d"), "d");
+
+    // Everything else is stored as it is.
+    ini.WriteString("S", "b", " 'x=y' ;\t\x01\xFF ");
+    EXPECT_EQ(FileText(name), "[S]\na=1\nb= 'x=y' ;\t\x01\xFF \n");
+}
+
 TEST(IniFile, DamagedFilesReadAsFarAsTheyGoAndKeepTheirLines)
 {
     QTemporaryDir dir;

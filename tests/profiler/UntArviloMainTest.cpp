@@ -27,6 +27,7 @@
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextCursor>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -348,6 +349,47 @@ TEST_F(ArviloMain, SaveNewAndReopenFromTheRecentList)
     EXPECT_EQ(Dialogs.Messages.back().Text, Query);
     EXPECT_EQ(FromQ(Main->EdtTitle->text()), "Probe \xC4" "pfel");
     ASSERT_EQ(Dialogs.FileDialogs.size(), 1u);
+}
+
+TEST_F(ArviloMain, CommentsOnlyShownKeepTheirBytesAndEditedOnesGetCrLf)
+{
+    std::string every;
+    for (int b = 0; b < 256; ++b)
+        every += static_cast<char>(b);
+    every += "Zeile 1\r\nZeile 2\rZeile\xA0" "3\n";
+    Start();
+    Click("Var1 default");
+    Click("Arvilo Variationen");
+    // Saved as the original system saves comments: CR LF and any byte.
+    Project->Comment = every;
+    Var(0)->Comment = every;
+    const std::string file = Path("original.arv");
+    ASSERT_TRUE(Project->SaveToFile(file));
+    const std::string saved = ReadBytes(file);
+
+    Dialogs.MessageAnswers = {mrNo};
+    Dialogs.FileAnswers = {file};
+    Main->ActOpen->trigger();
+    ASSERT_EQ(Main->FileName, file);
+    EXPECT_EQ(Project->Comment, every);
+    Click("Var1 default");
+    Click("Arvilo Variationen");
+    Click("Var1 default");
+    EXPECT_EQ(Var(0)->Comment, every);
+    Main->ActSave->trigger();
+    EXPECT_EQ(Project->Comment, every);
+    EXPECT_EQ(ReadBytes(file), saved) << "showing changed the saved bytes";
+
+    // Edited, a comment takes the line breaks of the files.
+    Click("Arvilo Variationen");
+    Var(0)->Comment = "a\nb";
+    Click("Var1 default");
+    Panel->MmoComment->setFocus();
+    Panel->MmoComment->moveCursor(QTextCursor::End);
+    Key(Qt::Key_Return);
+    QTest::keyClicks(Panel->MmoComment, "c");
+    Click("Arvilo Variationen");
+    EXPECT_EQ(Var(0)->Comment, "a\r\nb\r\nc");
 }
 
 TEST_F(ArviloMain, OpensTheFileOfTheCommandLineAndADroppedFile)

@@ -12,6 +12,7 @@
 #include "platform/ScriptedDialogs.h"
 #include "profiler/LibArvilo.h"
 #include "profiler/libNavFullScreen.h"
+#include "tests/common/GermanLocale.h"
 
 #include <QAction>
 #include <QApplication>
@@ -243,6 +244,17 @@ TEST_F(Panel, EveryProfileAtEveryResolutionDrawsTheModel)
         }
 }
 
+TEST_F(Panel, TitlesAreShownAsPlainText)
+{
+    Show([](TArviloVarParams &p) { p.Title = "<h1>big</h1>"; });
+    EXPECT_EQ(F.LblCaption->text(), "Var1 <h1>big</h1>");
+    // Shown as markup, the caption would be a tall heading without its tags.
+    QLabel plain(QStringLiteral("Var1 big"));
+    plain.setFont(F.LblCaption->font());
+    EXPECT_EQ(F.LblCaption->sizeHint().height(), plain.sizeHint().height());
+    EXPECT_GT(F.LblCaption->sizeHint().width(), plain.sizeHint().width());
+}
+
 TEST_F(Panel, SeriesColoursRoundHalvesToEven)
 {
     const std::vector<int> res1 = {26, 51, 76, 102, 128, 153, 178, 204, 230, 255};
@@ -426,6 +438,22 @@ TEST_F(Panel, ShownValuesAndWhatTheNextStoreMakesOfThem)
     EXPECT_EQ(Project->Current, V);
     EXPECT_EQ(Chart().SeriesCount(), series);
     EXPECT_EQ(F.LblCaption->text(), QStringLiteral("Var1 default"));
+}
+
+TEST_F(Panel, NumbersUnderAGermanCLibrary)
+{
+    const TGermanCLocale german;
+    Show([](TArviloVarParams &p) {
+        p.Profile = 0;
+        p.Da = 43.4;
+        p.S = 5;
+        p.DaMin = 0;
+        p.SMin = 0.5;
+    });
+    EXPECT_EQ(F.EdtDaMin->text(), QStringLiteral("0,00"));
+    EXPECT_EQ(F.EdtSMin->text(), QStringLiteral("0,50"));
+    EXPECT_EQ(F.lblBoOnly->text(), QStringLiteral("Bodensteinzahl Bo = 0,22"));
+    EXPECT_EQ(P().SMin, 0.5);
 }
 
 TEST_F(Panel, TypedTextReachesTheRecordOnlyAtTheNextStore)
