@@ -5,7 +5,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileIconProvider>
-#include <QMimeDatabase>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -48,9 +47,6 @@ public:
     {
         if (!info.isFile()) // folders and the like: nothing is read for them
             return QFileIconProvider::type(info);
-        const QList<QMimeType> types = QMimeDatabase().mimeTypesForFileName(info.fileName());
-        if (!types.isEmpty() && !types.constFirst().comment().isEmpty())
-            return types.constFirst().comment();
         return info.suffix().isEmpty() ? QStringLiteral("File") : info.suffix() + QStringLiteral(" File");
     }
 

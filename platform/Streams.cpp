@@ -96,8 +96,11 @@ TFileStream::TFileStream(const std::string &FileName, unsigned Mode)
         flags = O_RDWR;
     Fd = ::open(FileName.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
     if (Fd < 0) {
+        // A pipe without reader refuses a writer outright; say what it is.
         const int err = errno;
-        ThrowOpenFailure(create, FileName, SysErrorText(err), err);
+        struct stat st {};
+        const bool special = ::stat(FileName.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+        ThrowOpenFailure(create, FileName, special ? NotAStream(st) : SysErrorText(err), err);
     }
     struct stat st {};
     std::string refused;
