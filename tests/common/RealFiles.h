@@ -19,6 +19,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 // The names the file dialog lists in its current folder.
 inline QStringList ShownNames(QFileDialog *Dialog)
@@ -79,31 +80,44 @@ inline void AnswerFileDialog(const QString &Typed, const QString &Sentinel = QSt
     timer->start();
 }
 
-// Whether the thread Tid sleeps in an open() right now.
-inline bool SleepsInOpen(pid_t Tid)
+// Whether the thread Tid of this process sleeps right now in an open() of a
+// path that ends with Name.
+inline bool SleepsInOpen(pid_t Tid, const std::string &Name)
 {
     std::ifstream in("/proc/self/task/" + std::to_string(Tid) + "/syscall");
-    std::string first;
-    in >> first; // "running", or the number of the call it sleeps in
-    return first == std::to_string(SYS_openat) || first == std::to_string(SYS_open);
+    std::string call, arg0, arg1;
+    in >> call >> arg0 >> arg1; // "running", or the call's number and arguments
+    std::string arg;
+    if (call == std::to_string(SYS_openat))
+        arg = arg1;
+    else if (call == std::to_string(SYS_open))
+        arg = arg0;
+    else
+        return false;
+    // The path is in this process's memory, and stays while the call sleeps.
+    const auto *path = reinterpret_cast<const char *>(std::stoull(arg, nullptr, 16));
+    const std::string text = path ? path : "";
+    return text.size() >= Name.size() && text.compare(text.size() - Name.size(), Name.size(), Name) == 0;
 }
 
-// Runs Op, which may open the named pipe Fifo that nobody writes to. True
-// when an open waited there for a writer; a writer then comes and goes, so
-// that Op does not wait for ever.
-inline bool WaitsOnPipe(const std::string &Fifo, const std::function<void()> &Op)
+// Runs Op, which may open the named pipes Fifos that nobody reads or writes.
+// True when an open waited at one of them for the other end; that end then
+// comes and goes, so that Op does not wait for ever.
+inline bool WaitsOnPipe(const std::vector<std::string> &Fifos, const std::function<void()> &Op)
 {
     std::atomic<bool> done{false};
     std::atomic<bool> waited{false};
     const pid_t tid = static_cast<pid_t>(::syscall(SYS_gettid));
     std::thread watcher([&] {
         while (!done) {
-            // Only a reader that is there lets a writer open without waiting.
-            if (SleepsInOpen(tid)) {
-                const int fd = ::open(Fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-                if (fd >= 0) {
-                    waited = true;
-                    ::close(fd);
+            for (const std::string &fifo : Fifos) {
+                if (!SleepsInOpen(tid, fifo.substr(fifo.rfind('/') + 1)))
+                    continue;
+                waited = true;
+                for (const int mode : {O_RDONLY, O_WRONLY}) {
+                    const int fd = ::open(fifo.c_str(), mode | O_NONBLOCK | O_CLOEXEC);
+                    if (fd >= 0)
+                        ::close(fd);
                 }
             }
             std::this_thread::yield();
@@ -119,4 +133,9 @@ inline bool WaitsOnPipe(const std::string &Fifo, const std::function<void()> &Op
     done = true;
     watcher.join();
     return waited;
+}
+
+inline bool WaitsOnPipe(const std::string &Fifo, const std::function<void()> &Op)
+{
+    return WaitsOnPipe(std::vector<std::string>{Fifo}, Op);
 }
