@@ -2,6 +2,8 @@
 // files, pipes, and the reasons failures give.
 #include "store/VrnStreamList.h"
 
+#include "platform/Dialogs.h"
+
 #include "tests/base/TestFiles.h"
 #include "tests/common/RealFiles.h"
 
@@ -201,5 +203,21 @@ TEST_F(SaveFile, APipeIsNoProject)
             }
         }));
         EXPECT_EQ(message, "It is no regular file but a pipe, socket or device");
+    }
+}
+
+// A name typed without extension gets the one the class's mask stands for.
+TEST_F(SaveFile, TheDialogsDefaultExtensionComesFromTheMask)
+{
+    const std::pair<const char *, const char *> masks[] = {{"*.Arv", "Arv"}, {"*.x;", "x"}, {"*.*", ""}, {"*", ""}, {"*.a?c", ""}};
+    for (const auto &[mask, extension] : masks) {
+        TPayload project(nullptr);
+        TStreamFileInfo info = PayloadInfo;
+        info.FileMask = mask;
+        project.SetFileInfo(info);
+        TFileDialogRequest save;
+        project.AttachSaveDialog(save);
+        EXPECT_EQ(save.DefaultExt, extension) << mask;
+        EXPECT_EQ(save.Filter, std::string("|") + mask);
     }
 }
