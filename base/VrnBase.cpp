@@ -1,22 +1,12 @@
 #include "base/VrnBase.h"
 
-#include "platform/Latin1.h"
+#include "platform/Streams.h"
 
-#include <QString>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 namespace {
-
-// The system's text for Code as a Latin-1 string; strerror_r keeps us thread-safe
-// and the text may come in the user's language and encoding.
-std::string SysErrorMessage(std::uint32_t Code)
-{
-    char buf[256];
-    const char *text = strerror_r(static_cast<int>(Code), buf, sizeof buf);
-    return FromQ(QString::fromLocal8Bit(text));
-}
 
 std::string FormatAppendix(const std::string &ErrorMsg, std::uint32_t Code)
 {
@@ -44,7 +34,7 @@ EVrnWin32Error::EVrnWin32Error(const std::string &Msg)
 }
 
 EVrnWin32Error::EVrnWin32Error(std::uint32_t Code, const std::string &Msg)
-    : EVrnError(std::string()), LastError(Code), LastErrorMsg(SysErrorMessage(Code))
+    : EVrnError(std::string()), LastError(Code), LastErrorMsg(SysErrorText(static_cast<int>(Code)))
 {
     Message = Msg + '\r' + FormatAppendix(LastErrorMsg, LastError);
 }

@@ -3,6 +3,7 @@
 #include "base/VrnStrings.h"
 
 #include <dirent.h>
+#include <sys/stat.h>
 #include <strings.h>
 #include <unistd.h>
 
@@ -19,28 +20,30 @@ std::string ExtractFileBaseName(const std::string &Path)
 
 namespace {
 
-// The entry of Dir named Name: the exact name when there is one (on a
-// case-sensitive file system a case-insensitive match could be another
-// file), else the first entry equal to it ignoring ASCII case, else Name
-// itself, so the result always names what the input named. Only ASCII letters
-// are folded: names are raw bytes, and folding other bytes could match parts
-// of different multi-byte characters.
-std::string StoredName(const std::string &Dir, const std::string &Name)
+// The name under which Dir stores the entry Name, which exists (St is its
+// lstat): Name itself when the directory lists it so, as on every
+// case-sensitive file system. Where the file system ignores letter case and
+// stores the entry in another case, that stored name, but only when it is
+// the same file. Only ASCII letters are folded: names are raw bytes, and
+// folding other bytes could match parts of different multi-byte characters.
+std::string StoredName(const std::string &Dir, const std::string &Name, const struct stat &St)
 {
     const std::unique_ptr<DIR, int (*)(DIR *)> dir(opendir(Dir.empty() ? "." : Dir.c_str()), closedir);
     if (!dir)
         return Name;
-    std::string found;
-    bool haveFound = false;
+    std::vector<std::string> others;
     while (const dirent *entry = readdir(dir.get())) {
         if (Name == entry->d_name)
             return Name;
-        if (!haveFound && strcasecmp(Name.c_str(), entry->d_name) == 0) {
-            found = entry->d_name;
-            haveFound = true;
-        }
+        if (strcasecmp(Name.c_str(), entry->d_name) == 0)
+            others.emplace_back(entry->d_name);
     }
-    return haveFound ? found : Name;
+    for (const std::string &other : others) {
+        struct stat st {};
+        if (lstat((Dir + other).c_str(), &st) == 0 && st.st_dev == St.st_dev && st.st_ino == St.st_ino)
+            return other;
+    }
+    return Name;
 }
 
 } // namespace
@@ -48,17 +51,27 @@ std::string StoredName(const std::string &Dir, const std::string &Name)
 // Components are looked up one after the other below the result so far, so a
 // relative path is expanded below the current directory. Components shorter
 // than three characters ('.', '..', short directory names) and empty ones (a
-// leading or trailing '/', '//') are kept as given. Drive letters and network
-// shares do not exist here: a ':' is an ordinary character of a name, and a
-// leading '//' names the root like '/'.
+// leading or trailing '/', '//') are kept as given. A component that does not
+// exist as given is kept, and so is everything after it: the result names
+// what the input named, never another file that differs only in letter case.
+// Drive letters and network shares do not exist here: a ':' is an ordinary
+// character of a name, and a leading '//' names the root like '/'.
 std::string ExpandPathCase(const std::string &Path)
 {
     try {
         std::string result;
+        bool missing = false;
         const int n = CountTokens(Path, "/");
         for (int i = 1; i <= n; ++i) {
             const std::string component = GetToken(Path, "/", i);
-            result += component.size() >= 3 ? StoredName(result, component) : component;
+            struct stat st {};
+            if (component.size() < 3 || missing)
+                result += component;
+            else if (lstat((result + component).c_str(), &st) != 0) {
+                missing = true;
+                result += component;
+            } else
+                result += StoredName(result, component, st);
             if (i < n)
                 result += '/';
         }

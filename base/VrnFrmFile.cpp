@@ -394,11 +394,15 @@ void TFrmFile::FileSaveAs()
     if (!Dialogs().SaveFile(this, DlgSave))
         return;
     TBusy outer;
-    FileName = DlgSave.FileName;
+    // The document takes the new name only once it is saved under it: after
+    // a failed save it keeps its old name, and the next Save does not try the
+    // failed one again.
+    const std::string name = DlgSave.FileName;
     {
         TBusy inner;
-        SaveToFile(FileName);
+        SaveToFile(name);
     }
+    FileName = name;
     AddToMru(FileName);
     UpdateMruMenu();
     Modified = false;

@@ -1,7 +1,10 @@
 #include "platform/Dialogs.h"
 #include "platform/Latin1.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFileIconProvider>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -20,15 +23,62 @@ QString QtFilter(const std::string &filter)
     return out.join(QStringLiteral(";;"));
 }
 
+// Icons and type names from a file's kind and name alone. The toolkit's own
+// provider asks the MIME database, which reads the first bytes of every file
+// whose name says nothing; reading some files (the kernel log in /proc, a
+// file on a hanging network share) waits for ever, and the dialog with it.
+class TNameOnlyIconProvider : public QFileIconProvider {
+public:
+    TNameOnlyIconProvider()
+    {
+        setOptions(DontUseCustomDirectoryIcons);
+        DriveIcon = QFileIconProvider::icon(Drive);
+        FolderIcon = QFileIconProvider::icon(Folder);
+        FileIcon = QFileIconProvider::icon(File);
+    }
+    using QFileIconProvider::icon;
+    QIcon icon(const QFileInfo &info) const override
+    {
+        if (info.isRoot())
+            return DriveIcon;
+        return info.isDir() ? FolderIcon : FileIcon;
+    }
+    QString type(const QFileInfo &info) const override
+    {
+        if (!info.isFile()) // folders and the like: nothing is read for them
+            return QFileIconProvider::type(info);
+        return info.suffix().isEmpty() ? QStringLiteral("File") : info.suffix() + QStringLiteral(" File");
+    }
+
+private:
+    QIcon DriveIcon, FolderIcon, FileIcon;
+};
+
+// The dialog starts in the folder asked for; where that is gone, in the home
+// folder, never in whatever folder the toolkit saw last (which may be the
+// one of a save that failed).
+QString StartFolder(const std::string &dir)
+{
+    const QString folder = FileNameToQ(dir);
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QDir::homePath();
+}
+
 bool RunFileDialog(QWidget *parent, TFileDialogRequest &request, QFileDialog::AcceptMode mode)
 {
-    QFileDialog dialog(parent, ToQ(request.Title), FileNameToQ(request.InitialDir), QtFilter(request.Filter));
+    // The toolkit's own dialog, so that what follows holds on every desktop.
+    QFileDialog dialog(parent, ToQ(request.Title), StartFolder(request.InitialDir), QtFilter(request.Filter));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    static TNameOnlyIconProvider iconProvider;
+    dialog.setIconProvider(&iconProvider);
+    // A mask matches names in every letter case ("*.Arv" shows a.arv and B.ARV too).
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     if (!request.DefaultExt.empty())
         dialog.setDefaultSuffix(ToQ(request.DefaultExt));
+    // The name alone: a full path would move the dialog to that file's folder.
     if (!request.FileName.empty())
-        dialog.selectFile(FileNameToQ(request.FileName));
+        dialog.selectFile(QFileInfo(FileNameToQ(request.FileName)).fileName());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     request.FileName = FileNameFromQ(dialog.selectedFiles().constFirst());

@@ -106,7 +106,9 @@ void TIniFile::Load()
         return;
     std::string text;
     struct stat st {};
-    const int fd = ::open(FFileName.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a named pipe in the file's place would make the open
+    // wait for a writer for ever. Anything but a regular file reads as empty.
+    const int fd = ::open(FFileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd >= 0) {
         if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= MaxFileSize) {
             text.resize(static_cast<size_t>(st.st_size));
@@ -177,6 +179,13 @@ void TIniFile::Save()
 {
     Dirty = true;
     const std::string text = Compose();
+    // A pipe, device or folder in the file's place is no settings file: it is
+    // neither written to nor replaced.
+    struct stat target {};
+    if (::stat(FFileName.c_str(), &target) == 0 && !S_ISREG(target.st_mode)) {
+        errno = S_ISDIR(target.st_mode) ? EISDIR : EINVAL;
+        throw EIniFileException("Cannot write the settings file \"" + FFileName + "\": it is no regular file.");
+    }
     // A new file renamed over the old one, so a failed write (full disk)
     // leaves the old settings whole. Where no new file can be made beside it
     // (a directory without write permission), the file is rewritten in place.

@@ -1,12 +1,15 @@
 #include "platform/Streams.h"
 
+#include "platform/Latin1.h"
+
+#include <QString>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,9 +32,12 @@ void TStream::WriteBuffer(const void *Buffer, std::int64_t Count)
         return;
     std::int64_t done = 0;
     while (done < Count) {
+        errno = 0;
         const std::int64_t n = Write(static_cast<const char *>(Buffer) + done, Count - done);
-        if (n <= 0)
-            throw EWriteError("Stream write error");
+        if (n <= 0) {
+            const int err = errno;
+            throw EWriteError("Stream write error", err != 0 ? SysErrorText(err) : "Nothing more could be written", err);
+        }
         done += n;
     }
 }
@@ -53,28 +59,67 @@ std::int64_t TStream::CopyFrom(TStream &Source, std::int64_t Count)
     return Count;
 }
 
+namespace {
+
+// Why a file system entry is no stream, in plain words; empty for a regular file.
+std::string NotAStream(const struct stat &St)
+{
+    if (S_ISREG(St.st_mode))
+        return std::string();
+    return S_ISDIR(St.st_mode) ? "It is a folder" : "It is no regular file but a pipe, socket or device";
+}
+
+[[noreturn]] void ThrowOpenFailure(bool Create, const std::string &FileName, const std::string &Reason, int Code)
+{
+    const std::string msg = (Create ? "Cannot create file \"" : "Cannot open file \"") + FileName + "\". " + Reason;
+    errno = Code;
+    if (Create)
+        throw EFCreateError(msg, Reason, Code);
+    throw EFOpenError(msg, Reason, Code);
+}
+
+} // namespace
+
+// O_NONBLOCK: opening a named pipe would otherwise wait for a writer, and a
+// read-only open of one never returns while nobody writes. Regular files do
+// not know the flag, and for anything else the type check refuses the file.
 TFileStream::TFileStream(const std::string &FileName, unsigned Mode)
     : Name(FileName)
 {
-    if (Mode == fmCreate) {
-        Fd = ::open(FileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        if (Fd < 0)
-            throw EFCreateError("Cannot create file \"" + FileName + "\". " + std::strerror(errno));
-        return;
-    }
+    const bool create = Mode == fmCreate;
     int flags = O_RDONLY;
-    if ((Mode & 3) == fmOpenWrite)
+    if (create)
+        flags = O_RDWR | O_CREAT;
+    else if ((Mode & 3) == fmOpenWrite)
         flags = O_WRONLY;
     else if ((Mode & 3) == fmOpenReadWrite)
         flags = O_RDWR;
-    Fd = ::open(FileName.c_str(), flags | O_CLOEXEC);
-    if (Fd < 0)
-        throw EFOpenError("Cannot open file \"" + FileName + "\". " + std::strerror(errno));
+    Fd = ::open(FileName.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (Fd < 0) {
+        // A pipe without reader refuses a writer outright; say what it is.
+        const int err = errno;
+        struct stat st {};
+        const bool special = ::stat(FileName.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+        ThrowOpenFailure(create, FileName, special ? NotAStream(st) : SysErrorText(err), err);
+    }
     struct stat st {};
-    if (::fstat(Fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    std::string refused;
+    int err = 0;
+    if (::fstat(Fd, &st) != 0) {
+        err = errno;
+        refused = SysErrorText(err);
+    } else {
+        refused = NotAStream(st);
+        err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    }
+    if (refused.empty() && create && ::ftruncate(Fd, 0) != 0) {
+        err = errno;
+        refused = SysErrorText(err);
+    }
+    if (!refused.empty()) {
         ::close(Fd);
         Fd = -1;
-        throw EFOpenError("Cannot open file \"" + FileName + "\". " + std::strerror(EISDIR));
+        ThrowOpenFailure(create, FileName, refused, err);
     }
 }
 
@@ -137,27 +182,6 @@ void TFileStream::Flush()
 {
     if (::fsync(Fd) != 0 && errno != EINVAL)
         throw EWriteError(std::string("Stream flush error. ") + std::strerror(errno));
-}
-
-std::unique_ptr<TFileStream> TFileStream::CreateUnique(const std::string &Dir, const std::string &Prefix)
-{
-    static const char Letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    thread_local std::mt19937 Random{std::random_device{}()};
-    std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof Letters) - 2);
-    const std::string base = (Dir.empty() ? std::string(".") : Dir) + (Dir.empty() || Dir.back() != '/' ? "/" : "") + Prefix;
-    // Another process may take a name between our pick and the open; O_EXCL
-    // makes that a retry instead of sharing the file.
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = base;
-        for (int i = 0; i < 8; ++i)
-            name += Letters[pick(Random)];
-        const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0)
-            return std::unique_ptr<TFileStream>(new TFileStream(std::move(name), fd));
-        if (errno != EEXIST)
-            throw EFCreateError("Cannot create file \"" + name + "\". " + std::strerror(errno));
-    }
-    throw EFCreateError("Cannot create file \"" + base + "\". " + std::strerror(EEXIST));
 }
 
 std::int64_t TMemoryStream::Read(void *Buffer, std::int64_t Count)
@@ -247,14 +271,12 @@ bool ProbeFile(const std::string &FileName, bool &Exists)
     return true;
 }
 
-bool DirectoryWritable(const std::string &Dir)
+std::string SysErrorText(int Code)
 {
-    return ::access(Dir.empty() ? "." : Dir.c_str(), W_OK | X_OK) == 0;
-}
-
-bool RenameFile(const std::string &OldName, const std::string &NewName)
-{
-    return std::rename(OldName.c_str(), NewName.c_str()) == 0;
+    char buf[256];
+    // The GNU strerror_r, in the user's language and encoding.
+    const char *text = strerror_r(Code, buf, sizeof buf);
+    return FromQ(QString::fromLocal8Bit(text));
 }
 
 std::string TempDirectory()

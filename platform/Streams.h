@@ -9,7 +9,17 @@
 #include <string>
 #include <vector>
 
-class EStreamError : public Exception { using Exception::Exception; };
+// Reason says in plain words why the operation failed (for the user's
+// message); Code is the system's error number, 0 when there is none.
+class EStreamError : public Exception {
+public:
+    explicit EStreamError(std::string Msg, std::string AReason = std::string(), int ACode = 0)
+        : Exception(std::move(Msg)), Reason(std::move(AReason)), Code(ACode)
+    {
+    }
+    std::string Reason;
+    int Code;
+};
 class EReadError : public EStreamError { using EStreamError::EStreamError; };
 class EWriteError : public EStreamError { using EStreamError::EStreamError; };
 class EFOpenError : public EStreamError { using EStreamError::EStreamError; };
@@ -48,6 +58,8 @@ enum TFileMode : unsigned {
 
 // A stream on a disk file (POSIX descriptor). fmCreate creates or truncates
 // the file for reading and writing; the open modes need an existing file.
+// Only regular files are streams: a named pipe, device or folder is refused
+// (EFOpenError / EFCreateError) without waiting for anything at the open.
 class TFileStream : public TStream {
 public:
     TFileStream(const std::string &FileName, unsigned Mode);
@@ -62,15 +74,12 @@ public:
     void SetSize(std::int64_t NewSize) override;
     // Forces the written data to disk; raises EWriteError when that fails.
     void Flush();
-    // A new file Dir/Prefix plus random characters, created exclusively (never
-    // an existing file) for reading and writing with the usual permissions;
-    // EFCreateError when no such file can be made.
-    static std::unique_ptr<TFileStream> CreateUnique(const std::string &Dir, const std::string &Prefix);
 
     const std::string &FileName() const { return Name; }
     int Handle() const { return Fd; }
 
-private:
+protected:
+    // Takes over an open descriptor.
     TFileStream(std::string FileName, int Handle) : Name(std::move(FileName)), Fd(Handle) {}
 
     std::string Name;
@@ -105,9 +114,7 @@ bool ForceDirectories(const std::string &Name);
 // the name cannot be tested or names no file: empty, too long, a directory, a
 // path through a non-directory or without search permission.
 bool ProbeFile(const std::string &FileName, bool &Exists);
-// True when files can be created and removed in the directory Dir.
-bool DirectoryWritable(const std::string &Dir);
-// Moves OldName to NewName, replacing a file NewName in one step.
-bool RenameFile(const std::string &OldName, const std::string &NewName);
+// The system's text for an error number, as a Latin-1 string.
+std::string SysErrorText(int Code);
 // The directory for private scratch files: $TMPDIR when that is a directory, else /tmp.
 std::string TempDirectory();

@@ -177,7 +177,14 @@ TArvilo::TArvilo(TStreamNode *Owner)
     : TStreamList(Owner, "TArvilo")
 {
     SetFileInfo(ProjectFileInfo);
+    TArvilo::BeforeLoad(); // the texts of a new project
+}
+
+void TArvilo::BeforeLoad()
+{
+    Block = TArviloBlock();
     Block.Title = "unknown";
+    Comment.clear();
 }
 
 bool TArvilo::ReadData(TStreamWrapper &Wrapper)

@@ -100,6 +100,10 @@ public:
     bool ReadData(TStreamWrapper &Wrapper) override;
     bool WriteData(TStreamWrapper &Wrapper) override;
     void GetClassMap(TClassMaps &Map) const override;
+    // A load starts from a new project's texts, so that what the file does
+    // not hold (all of it, when it cannot be read) is no remnant of the
+    // project loaded before.
+    void BeforeLoad() override;
 
     // Clears Current and raises OnVariationLoaded once per variation, in order.
     void EnumerateVariations();

@@ -10,6 +10,7 @@
 #include "platform/Latin1.h"
 #include "platform/Screen.h"
 #include "platform/Shell.h"
+#include "platform/Streams.h"
 #include "platform/ViewItems.h"
 #include "profiler/ArviloForms.h"
 #include "profiler/ArviloIcons.h"
@@ -20,7 +21,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -43,6 +43,23 @@ TFrmArviloMain *FrmArviloMain = nullptr;
 namespace {
 
 const char TheoryFailed[] = "Theory.txt konnte nicht ge\xF6" "ffnet werden";
+
+// A sentence of a failure message and its reason, when the reason is known.
+std::string WithReason(const std::string &Text, std::string Reason)
+{
+    while (!Reason.empty() && (Reason.back() == '.' || Reason.back() == ' '))
+        Reason.pop_back();
+    return Reason.empty() ? Text : Text + " Reason: " + Reason + ".";
+}
+
+std::string SaveFailure(const std::string &Name, const std::string &Reason)
+{
+    std::string text = WithReason("The project could not be saved to \"" + Name + "\".", Reason);
+    // A failed save never touches the old file.
+    if (FileExists(Name))
+        text += " The file on disk is unchanged.";
+    return text;
+}
 
 
 
@@ -322,7 +339,7 @@ void TFrmArviloMain::LoadFromFile(const std::string &Name)
             std::rethrow_exception(fault);
         } catch (const EVrnStreamWrapCreate &e) {
             // The store's own text names neither the file nor the command.
-            throw EVrnError("The project file \"" + Name + "\" could not be opened. " + e.what());
+            throw EVrnError(WithReason("The project file \"" + Name + "\" could not be opened.", e.Reason));
         }
     }
     // The window shows what could be read; the document form then leaves it
@@ -341,8 +358,14 @@ void TFrmArviloMain::SaveToFile(const std::string &Name)
     StoreProjectFields();
     // A save that fails leaves the old file as it was; say so instead of
     // letting the document count as saved.
-    if (!Project->SaveToFile(Name))
-        throw EVrnError("The project could not be saved to \"" + Name + "\". The file on disk is unchanged.");
+    bool saved = false;
+    try {
+        saved = Project->SaveToFile(Name);
+    } catch (const EVrnStreamWrapCreate &e) {
+        throw EVrnError(SaveFailure(Name, e.Reason));
+    }
+    if (!saved)
+        throw EVrnError(SaveFailure(Name, Project->FailReason));
 }
 
 bool TFrmArviloMain::QuerySaveChanges()
@@ -417,11 +440,17 @@ void TFrmArviloMain::FormShow()
 
 void TFrmArviloMain::LoadTheory()
 {
-    QFile file(FileNameToQ(AppDir + "Theory.txt"));
-    if (file.open(QIODevice::ReadOnly)) {
-        const QByteArray bytes = file.readAll();
-        MmoTheorie->setPlainText(QString::fromLatin1(bytes));
+    // Through the file stream, which refuses a pipe or device instead of
+    // waiting on it.
+    try {
+        TFileStream file(AppDir + "Theory.txt", fmOpenRead);
+        std::string text;
+        char buffer[1 << 16];
+        for (std::int64_t n; (n = file.Read(buffer, sizeof buffer)) > 0;)
+            text.append(buffer, static_cast<size_t>(n));
+        MmoTheorie->setPlainText(ToQ(text));
         return;
+    } catch (const EStreamError &) {
     }
     MmoTheorie->setPlainText(ToQ(TheoryFailed));
     Dialogs().MessageDlg(this, ApplicationTitle(), TheoryFailed, mtWarning, mbOK);

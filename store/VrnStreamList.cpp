@@ -261,6 +261,7 @@ bool TStreamNode::SaveWithType(TStreamType StreamType)
 
 bool TStreamNode::RunWithWrapper(TStreamType StreamType, bool Loading, TStep Step)
 {
+    FailReason.clear();
     std::unique_ptr<TStreamSpy> spy;
     if (Loading && (Settings.SpyMask & 1)) {
         spy = std::make_unique<TStreamSpy>();
@@ -317,6 +318,7 @@ bool TStreamNode::RunWithWrapper(TStreamType StreamType, bool Loading, TStep Ste
         throw;
     }
     const bool closed = wrapper->Close(Loading, result);
+    FailReason = wrapper->FailReason;
     if (Loading)
         ResolveRefs();
     // A save counts only when its file was written and replaced the old one.
@@ -524,10 +526,27 @@ void TStreamNodeRef::Assign(TStreamNode *Source)
 
 // ---- dialogs and directories ----
 
+namespace {
+
+// The extension a mask such as "*.Arv" stands for ("Arv"); empty when it
+// stands for none or for many ("*", "*.*", "a*.x?").
+std::string MaskExtension(const std::string &Mask)
+{
+    const std::string first = Mask.substr(0, Mask.find(';'));
+    const size_t dot = first.rfind('.');
+    if (dot == std::string::npos)
+        return std::string();
+    const std::string ext = first.substr(dot + 1);
+    return ext.find_first_of("*?[") == std::string::npos ? ext : std::string();
+}
+
+} // namespace
+
 void SetupOpenDialog(TFileDialogRequest &Dialog, const TStreamFileInfo &Info)
 {
     Dialog.Filter = Info.FilterDescription.str() + "|" + Info.FileMask.str();
-    Dialog.DefaultExt = Info.FileMask;
+    // The dialog appends the default extension to a name typed without one.
+    Dialog.DefaultExt = MaskExtension(Info.FileMask);
     Dialog.InitialDir = AppDirPath(Info.SubDirectory);
 }
 

@@ -116,6 +116,8 @@ public:
     TStreamSettings Settings;
     TBlockHeader Header;
     TBlockFooter Footer;
+    // Why the latest save or load failed, in plain words, where that is known.
+    std::string FailReason;
 
     // One node's block with its children's, written or read.
     bool SaveNode(TStreamWrapper &Wrapper);

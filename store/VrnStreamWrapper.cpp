@@ -76,20 +76,6 @@ private:
     const std::uint8_t *P;
 };
 
-std::string DirectoryOf(const std::string &FileName)
-{
-    const auto slash = FileName.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? std::string("/") : FileName.substr(0, slash);
-}
-
-std::string BaseNameOf(const std::string &FileName)
-{
-    const auto slash = FileName.rfind('/');
-    return slash == std::string::npos ? FileName : FileName.substr(slash + 1);
-}
-
 std::atomic<std::uint32_t> NodeIDCounter{0};
 
 constexpr std::int32_t ZeroChunk = 256;
@@ -154,10 +140,15 @@ TStreamWrapper::~TStreamWrapper()
 
 void TStreamWrapper::DiscardPending()
 {
-    if (PendingName.empty())
-        return;
-    DeleteFile(PendingName);
-    PendingName.clear();
+    if (Pending)
+        Pending->Discard();
+    Pending = nullptr;
+}
+
+void TStreamWrapper::NoteFailure(const std::string &Reason)
+{
+    if (FailReason.empty())
+        FailReason = Reason;
 }
 
 std::uint8_t TStreamWrapper::WriteModeFor(bool Headers, bool Footers)
@@ -210,10 +201,12 @@ bool TStreamWrapper::WriteBuffer(const void *Buffer, std::int32_t Count)
             throw EWriteError("no stream");
         Stream->WriteBuffer(Buffer, Count);
         return true;
+    } catch (const EStreamError &e) {
+        NoteFailure(e.Reason);
     } catch (...) {
-        WriteFailed = true;
-        return false;
     }
+    WriteFailed = true;
+    return false;
 }
 
 bool TStreamWrapper::WritePadded(const void *Buffer, std::int32_t Count, std::int32_t Size)
@@ -466,11 +459,26 @@ bool TStreamWrapper::Close(bool Loading, bool Commit)
             Result = false;
         }
     }
-    const bool keep = !Loading && Commit && Result && !WriteFailed && !PendingName.empty();
+    const bool keep = !Loading && Commit && Result && !WriteFailed && Pending;
+    // Coding the container into the new file and putting that in place may
+    // fail for reasons of their own (a full disk, a folder gone meanwhile).
+    const auto attempt = [&](const auto &Step) {
+        try {
+            Step();
+        } catch (const EStreamError &e) {
+            NoteFailure(e.Reason);
+            Result = false;
+        } catch (const Exception &e) {
+            NoteFailure(e.Message);
+            Result = false;
+        } catch (...) {
+            Result = false;
+        }
+    };
     if (SwapStream) {
         std::swap(Stream, SwapStream);
-        if (keep) {
-            try {
+        if (keep)
+            attempt([&] {
                 // An update holds a copy of the old coded file here.
                 Stream->SetSize(0);
                 Stream->Seek(0, soBeginning);
@@ -481,27 +489,14 @@ bool TStreamWrapper::Close(bool Loading, bool Commit)
                     std::int32_t inputSize = 0, codedSize = 0;
                     HuffCompress(inputSize, codedSize);
                 }
-            } catch (...) {
-                Result = false;
-            }
-        }
+            });
         SwapStream.reset();
     }
-    if (!PendingName.empty()) {
-        if (keep && Result) {
-            try {
-                if (auto *file = dynamic_cast<TFileStream *>(Stream.get()))
-                    file->Flush();
-            } catch (...) {
-                Result = false;
-            }
-            if (Result && RenameFile(PendingName, FileName))
-                PendingName.clear();
-            else
-                Result = false;
-        } else if (!Loading) {
+    if (Pending) {
+        if (keep && Result)
+            attempt([&] { Pending->Commit(); });
+        else if (!Loading)
             Result = false;
-        }
         DiscardPending();
     }
     return Result;
@@ -629,10 +624,6 @@ TFile_StreamWrapper::TFile_StreamWrapper(std::uint8_t AMode, std::uint8_t AWrite
         throw EVrnStreamWrapCreate(SStreamWrapInvalidName);
     if ((Mode == 0 || Mode == 2) && !exists)
         throw EVrnStreamWrapCreate(SStreamWrapNotExists);
-    const std::string dir = DirectoryOf(FileName);
-    // The old file is replaced, not deleted, but only where it could be deleted.
-    if (exists && IsWriting() && !DirectoryWritable(dir))
-        throw EVrnStreamWrapCreate(SStreamWrapInvalidName);
     if (!exists && WriteMode == 0)
         throw EVrnStreamWrapCreate(SStreamWrapCantOpen);
     try {
@@ -641,20 +632,23 @@ TFile_StreamWrapper::TFile_StreamWrapper(std::uint8_t AMode, std::uint8_t AWrite
         } else {
             // Everything is written to a new file beside the target, which
             // takes the target's place only at a successful Close.
-            std::unique_ptr<TFileStream> pending = TFileStream::CreateUnique(dir, "." + BaseNameOf(FileName).substr(0, 200) + ".");
-            PendingName = pending->FileName();
+            auto pending = std::make_unique<TFileReplacement>(FileName);
             if (Mode == 2 && WriteMode == 0) {
-                TFileStream old(FileName, fmOpenRead);
+                TFileStream old(pending->Target(), fmOpenRead);
                 pending->CopyFrom(old, 0);
                 pending->Seek(0, soBeginning);
             }
+            Pending = pending.get();
             Stream = std::move(pending);
         }
-    } catch (...) {
-        const int err = errno;
-        DiscardPending();
-        errno = err;
-        throw EVrnStreamWrapCreate(SStreamWrapCreate);
+    } catch (const EFOpenError &e) {
+        // For a save, an old file that may not be replaced counts as an old
+        // file that could not be deleted.
+        errno = e.Code;
+        throw EVrnStreamWrapCreate(Mode == 0 ? SStreamWrapCreate : SStreamWrapInvalidName, e.Reason);
+    } catch (const EStreamError &e) {
+        errno = e.Code;
+        throw EVrnStreamWrapCreate(SStreamWrapCreate, e.Reason);
     }
 }
 

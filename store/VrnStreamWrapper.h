@@ -7,10 +7,11 @@
 // little-endian; records are packed and go to the file field by field.
 //
 // A save never works on the target itself: the container is built in a private
-// scratch file and the finished file replaces the target in one rename, only
-// when the whole save succeeded. So a failed save leaves the old file as it was.
+// scratch and the finished file replaces the target in one step, only when the
+// whole save succeeded. So a failed save leaves the old file as it was.
 #include "base/VrnBase.h"
 #include "base/VrnLinkList.h"
+#include "platform/FileReplacement.h"
 #include "platform/Streams.h"
 
 #include <array>
@@ -149,7 +150,13 @@ struct TBlockFooter : TPackedRecord<TBlockFooter, 8, 20> {
 // A file that cannot be opened or created in the way asked for.
 class EVrnStreamWrapCreate : public EVrnWin32Error {
 public:
-    using EVrnWin32Error::EVrnWin32Error;
+    // Reason: why, in plain words for the user; the system's text of the
+    // last error when none is given.
+    explicit EVrnStreamWrapCreate(const std::string &Msg, const std::string &AReason = std::string())
+        : EVrnWin32Error(Msg), Reason(AReason.empty() ? LastErrorMsg : AReason)
+    {
+    }
+    std::string Reason;
 };
 
 inline constexpr char SStreamWrapSilly[] = "File_StreamWrapper_create: new and read is silly";
@@ -247,6 +254,8 @@ public:
     TStreamHeader Header;
     TBlockFooter Footer;
     std::int32_t LastBlockOffset = 0;
+    // Why the save failed, in plain words; empty when it did not or nobody knows.
+    std::string FailReason;
 
 protected:
     bool Compressing() const;
@@ -254,12 +263,14 @@ protected:
     // step marks the save as failed.
     bool BlockStep(bool Loading, const std::function<bool()> &Step);
     bool PatchLink(std::int32_t At, std::int32_t TBlockHeader::*Field, std::int32_t Value, std::int32_t Limit);
-    // Deletes the unfinished replacement of the target, if there is one.
+    // Throws the unfinished replacement of the target away, if there is one.
     void DiscardPending();
+    // Notes why the save failed, unless an earlier failure was noted.
+    void NoteFailure(const std::string &Reason);
 
-    // Name of the file in the target's directory that replaces the target at
-    // a successful Close; empty when there is none.
-    std::string PendingName;
+    // The new version of the target, put in its place at a successful Close;
+    // owned by Stream or SwapStream, nullptr when there is none.
+    TFileReplacement *Pending = nullptr;
     // A write of this save failed: the container is not complete.
     bool WriteFailed = false;
     bool Closed = false;

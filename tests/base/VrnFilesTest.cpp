@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -35,13 +36,14 @@ protected:
 
 } // namespace
 
-TEST_F(ExpandPathCaseTest, LongComponentsTakeTheirStoredCase)
+// On a file system that tells letter cases apart every existing path is
+// stored as given.
+TEST_F(ExpandPathCaseTest, ExistingPathsStayAsGiven)
 {
-    EXPECT_EQ(ExpandPathCase(Root + "program files/X/readme.TXT"), Root + "Program Files/X/ReadMe.txt");
-    // Short components and the trailing separator stay as given.
-    EXPECT_EQ(ExpandPathCase(Root + "PROGRAM FILES/x/"), Root + "Program Files/x/");
-    EXPECT_EQ(ExpandPathCase(Root + "program files/../docs"), Root + "Program Files/../docs");
-    EXPECT_EQ(ExpandPathCase(Root + "/program files//X"), Root + "/Program Files//X");
+    EXPECT_EQ(ExpandPathCase(Root + "Program Files/X/ReadMe.txt"), Root + "Program Files/X/ReadMe.txt");
+    EXPECT_EQ(ExpandPathCase(Root + "Program Files/X/"), Root + "Program Files/X/");
+    EXPECT_EQ(ExpandPathCase(Root + "Program Files/../docs"), Root + "Program Files/../docs");
+    EXPECT_EQ(ExpandPathCase(Root + "/Program Files//X"), Root + "/Program Files//X");
 }
 
 TEST_F(ExpandPathCaseTest, ExactNameWinsOverOtherCase)
@@ -51,12 +53,16 @@ TEST_F(ExpandPathCaseTest, ExactNameWinsOverOtherCase)
     EXPECT_EQ(ExpandPathCase(Root + "DOCS"), Root + "DOCS");
 }
 
-TEST_F(ExpandPathCaseTest, MissingComponentsKeepTheGivenCase)
+// A path that names nothing is not turned into one that names another file
+// differing only in letter case.
+TEST_F(ExpandPathCaseTest, MissingPathsStayMissing)
 {
-    EXPECT_EQ(ExpandPathCase(Root + "program files/Missing/readme.txt"), Root + "Program Files/Missing/readme.txt");
-    // A file is no directory: what follows it is kept.
-    EXPECT_EQ(ExpandPathCase(Root + "program files/X/readme.txt/more"),
-              Root + "Program Files/X/ReadMe.txt/more");
+    for (const std::string &given : {std::string("program files/X/readme.TXT"), std::string("Program Files/X/readme.txt"),
+                                     std::string("PROGRAM FILES/x/"), std::string("Program Files/Missing/ReadMe.txt"),
+                                     std::string("Program Files/X/ReadMe.txt/more"), std::string("Docs")}) {
+        EXPECT_EQ(ExpandPathCase(Root + given), Root + given);
+        EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(Root + given))) << given;
+    }
     EXPECT_EQ(ExpandPathCase(""), "");
 }
 
@@ -64,9 +70,11 @@ TEST_F(ExpandPathCaseTest, RelativePathsBelowTheCurrentDirectory)
 {
     const QString before = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(Tmp.path()));
-    const std::string expanded = ExpandPathCase("program files/X");
+    const std::string expanded = ExpandPathCase("Program Files/X");
+    const std::string missing = ExpandPathCase("program files/X");
     QDir::setCurrent(before);
     EXPECT_EQ(expanded, "Program Files/X");
+    EXPECT_EQ(missing, "program files/X");
 }
 
 TEST(VrnFiles, ExtractFileBaseName)

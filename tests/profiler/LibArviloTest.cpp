@@ -587,7 +587,8 @@ TEST(ArviloModel, DialogsAndHomePage)
     p.AttachSaveDialog(save);
     AppDir = oldAppDir;
     EXPECT_EQ(open.Filter, "Arvilos|*.Arv");
-    EXPECT_EQ(open.DefaultExt, "*.Arv");
+    EXPECT_EQ(open.DefaultExt, "Arv"); // a name typed without extension gets ".Arv"
+    EXPECT_EQ(save.DefaultExt, "Arv");
     EXPECT_EQ(open.InitialDir, app.path().toStdString() + "/Arvilos");
     EXPECT_TRUE(QFileInfo(app.filePath("Arvilos")).isDir());
     EXPECT_EQ(save.Filter, "Arvilos|*.Arv");

@@ -1,0 +1,250 @@
+// The profiler's files as users have them: the toolkit's own file dialog,
+// failed saves and opens, named pipes in place of files.
+#include "profiler/UntArviloMain.h"
+
+#include "base/VrnFiles.h"
+#include "base/VrnMisc.h"
+#include "platform/Application.h"
+#include "platform/Latin1.h"
+#include "platform/ScriptedDialogs.h"
+#include "profiler/LibArvilo.h"
+#include "profiler/LibNavigation.h"
+#include "profiler/UntArviloPnlStart.h"
+
+#include "tests/base/TestFiles.h"
+#include "tests/common/RealFiles.h"
+
+#include <QDir>
+#include <QDropEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <memory>
+#include <random>
+#include <set>
+
+namespace {
+
+// Messages scripted, file dialogs real.
+class TRealFileDialogs : public TScriptedDialogs {
+public:
+    bool OpenFile(QWidget *Parent, TFileDialogRequest &Request) override { return TQtDialogs().OpenFile(Parent, Request); }
+    bool SaveFile(QWidget *Parent, TFileDialogRequest &Request) override { return TQtDialogs().SaveFile(Parent, Request); }
+};
+
+class ArviloFiles : public ::testing::Test {
+protected:
+    // As main() does, with the program's folder and settings in the temporary directory.
+    void SetUp() override
+    {
+        ASSERT_TRUE(QDir(Dir.path()).mkpath("app/Arvilos"));
+        AppDir = Path("app") + "/";
+        SetFileText(AppDir + "Theory.txt", "Theorie");
+        InitSettingsFor(AppDir + "arvilo");
+        Create();
+    }
+    void TearDown() override
+    {
+        Destroy();
+        AppDir = SavedAppDir;
+    }
+    void Create()
+    {
+        Project = new TArvilo(nullptr);
+        Main = TFrmFile::Create<TFrmArviloMain>();
+        Main->Params.clear(); // the test runner's own arguments
+        FrmArviloMain = Main.get();
+        Panel = std::make_unique<TFrmPnlParameter>();
+        FrmPnlParameter = Panel.get();
+    }
+    void Destroy()
+    {
+        Main.reset();
+        FrmArviloMain = nullptr;
+        Panel.reset();
+        FrmPnlParameter = nullptr;
+        delete Project;
+        Project = nullptr;
+    }
+    void Start()
+    {
+        Main->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Main.get()));
+        QCoreApplication::processEvents();
+    }
+    std::string Path(const std::string &Name) const { return FileNameFromQ(Dir.filePath(FileNameToQ(Name))); }
+    std::string Caption() const { return FromQ(Main->windowTitle()); }
+    std::string LastMessage() const { return Dialogs.Messages.empty() ? std::string() : Dialogs.Messages.back().Text; }
+    // Save As through the dialog, typing Typed.
+    void SaveAs(const std::string &Typed)
+    {
+        AnswerFileDialog(FileNameToQ(Typed));
+        Main->ActSaveAs->trigger();
+    }
+    void Drop(const std::string &Name)
+    {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(FileNameToQ(Name))});
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(Main.get(), &enter);
+        QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(Main.get(), &drop);
+    }
+    std::string Fields() const
+    {
+        return FromQ(Main->EdtTitle->text()) + "|" + FromQ(Main->EdtStock->text()) + "|" + FromQ(Main->MmoComment->toPlainText());
+    }
+
+    std::string SavedAppDir = AppDir;
+    QTemporaryDir Dir;
+    TRealFileDialogs Dialogs;
+    std::unique_ptr<TFrmArviloMain> Main;
+    std::unique_ptr<TFrmPnlParameter> Panel;
+};
+
+} // namespace
+
+// A name typed without extension is saved with ".Arv"; the dialog lists
+// projects in every letter case of the extension.
+TEST_F(ArviloFiles, SaveAsThroughTheDialogAddsTheExtension)
+{
+    const std::string folder = AppDir + "Arvilos/";
+    SetFileText(folder + "Old.arv", "x");
+    SetFileText(folder + "notes.txt", "x");
+    Start();
+    QStringList shown;
+    AnswerFileDialog(QStringLiteral("proj1"), QStringLiteral("Old.arv"), [&](QFileDialog *d) { shown = ShownNames(d); });
+    Main->ActSaveAs->trigger();
+    EXPECT_EQ(shown, QStringList{"Old.arv"});
+    EXPECT_TRUE(Dialogs.Messages.empty()) << LastMessage();
+    EXPECT_EQ(Main->FileName, folder + "proj1.Arv");
+    EXPECT_EQ(Caption(), ApplicationTitle() + " - " + folder + "proj1.Arv");
+    EXPECT_EQ(Main->Mru.Strings(0), folder + "proj1.Arv");
+    EXPECT_EQ(QDir(FileNameToQ(folder)).entryList(QDir::Files, QDir::Name), (QStringList{"Old.arv", "notes.txt", "proj1.Arv"}));
+    TArvilo check(nullptr);
+    EXPECT_TRUE(check.LoadFromFile(folder + "proj1.Arv"));
+}
+
+// A Save As that fails keeps the document's name, says which file failed and
+// why in plain words, and the next Save writes to the name kept.
+TEST_F(ArviloFiles, AFailedSaveAsKeepsTheNameAndSaysWhy)
+{
+    Start();
+    const std::string good = Path("good.Arv");
+    SaveAs(good);
+    ASSERT_EQ(Main->FileName, good);
+    const std::string readOnly = Path("ro.Arv");
+    SetFileText(readOnly, "keep");
+    ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
+
+    struct TCase {
+        std::string Typed, Message;
+    };
+    const TCase cases[] = {
+        {readOnly, "The project could not be saved to \"" + readOnly + "\". Reason: The file is read-only. The file on disk is unchanged."},
+        {Path("no/such.Arv"), "The project could not be saved to \"" + Path("no/such.Arv") + "\". Reason: " + SysErrorText(ENOENT) + "."},
+        {"/proc/p.Arv", "The project could not be saved to \"/proc/p.Arv\". Reason: "},
+    };
+    for (const TCase &c : cases) {
+        Main->SetModified(true);
+        Dialogs.Messages.clear();
+        SaveAs(c.Typed);
+        ASSERT_EQ(Dialogs.Messages.size(), 1u) << c.Typed;
+        EXPECT_EQ(Dialogs.Messages[0].Text.substr(0, c.Message.size()), c.Message);
+        EXPECT_EQ(Dialogs.Messages[0].Text.find("Win32"), std::string::npos);
+        EXPECT_EQ(Dialogs.Messages[0].Text.find('\r'), std::string::npos);
+        EXPECT_EQ(Main->FileName, good);
+        EXPECT_EQ(Caption(), ApplicationTitle() + " - " + good + " *");
+        EXPECT_EQ(Main->Mru.Strings(0), good);
+    }
+    EXPECT_EQ(FileText(readOnly), "keep");
+
+    Dialogs.Messages.clear();
+    Main->EdtTitle->setText(QStringLiteral("saved again"));
+    Main->ActSave->trigger();
+    EXPECT_TRUE(Dialogs.Messages.empty()) << LastMessage();
+    TArvilo check(nullptr);
+    ASSERT_TRUE(check.LoadFromFile(good));
+    EXPECT_EQ(check.Block.Title.str(), "saved again");
+
+    // The next dialog starts where the project really is.
+    QString start;
+    AnswerFileDialog(QString(), QString(), [&](QFileDialog *d) { start = d->directory().absolutePath(); });
+    Main->ActSaveAs->trigger();
+    EXPECT_EQ(start, Dir.path());
+}
+
+// After a failed open the page shows the project that is now loaded, not
+// the texts of the one before.
+TEST_F(ArviloFiles, AFailedOpenShowsTheNewProject)
+{
+    Start();
+    Main->EdtTitle->setText(QStringLiteral("first"));
+    Main->EdtStock->setText(QStringLiteral("B. subtilis"));
+    Main->MmoComment->setPlainText(QStringLiteral("a comment"));
+    SaveAs(Path("first.Arv"));
+    ASSERT_EQ(Main->FileName, Path("first.Arv"));
+
+    std::mt19937 random(7);
+    std::string noise(5000, '\0');
+    for (char &c : noise)
+        c = static_cast<char>(random());
+    SetFileText(Path("noise.Arv"), noise);
+    AnswerFileDialog(FileNameToQ(Path("noise.Arv")));
+    Main->ActOpen->trigger();
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_NE(LastMessage().find("could not be read completely"), std::string::npos) << LastMessage();
+    EXPECT_EQ(Fields(), "unknown||");
+    EXPECT_EQ(Project->Block.Title.str(), "unknown");
+    EXPECT_EQ(Main->FileName, "");
+
+    Main->MnuMru1->trigger(); // back to the good one
+    EXPECT_EQ(Dialogs.Messages.size(), 1u) << LastMessage();
+    EXPECT_EQ(Fields(), "first|B. subtilis|a comment") << Main->FileName;
+    Drop(Path("missing.Arv"));
+    EXPECT_EQ(LastMessage(), "The project file \"" + Path("missing.Arv") + "\" could not be opened. Reason: " + SysErrorText(ENOENT) + ".");
+    EXPECT_EQ(Fields(), "unknown||");
+}
+
+// Named pipes where the program expects files: the settings file, the theory
+// text and a project. Nothing waits on them; each costs one message at most.
+TEST_F(ArviloFiles, PipesInPlaceOfFilesDoNotHang)
+{
+    Destroy();
+    const std::string settings = UserSettingsFileName(AppDir + "arvilo", GetUserNameStr(), GetComputerNameStr());
+    const std::string theory = AppDir + "Theory.txt";
+    ASSERT_EQ(::unlink(theory.c_str()), 0);
+    for (const std::string &name : {settings, theory})
+        ASSERT_EQ(::mkfifo(name.c_str(), 0600), 0);
+    EXPECT_FALSE(WaitsOnPipe({settings, theory}, [&] {
+        InitSettingsFor(AppDir + "arvilo");
+        Create();
+        Start();
+        Main->close();
+    }));
+    // One message about the theory text, one about the settings file.
+    ASSERT_EQ(Dialogs.Messages.size(), 2u);
+    std::multiset<std::string> texts;
+    for (const auto &m : Dialogs.Messages)
+        texts.insert(m.Text);
+    EXPECT_EQ(texts, (std::multiset<std::string>{"Theory.txt konnte nicht ge\xF6" "ffnet werden",
+                                                 "Cannot write the settings file \"" + settings + "\": it is no regular file."}));
+
+    Destroy();
+    Create();
+    Start();
+    Dialogs.Messages.clear();
+    const std::string project = Path("pipe.Arv");
+    ASSERT_EQ(::mkfifo(project.c_str(), 0600), 0);
+    EXPECT_FALSE(WaitsOnPipe(project, [&] { Drop(project); }));
+    EXPECT_EQ(LastMessage(), "The project file \"" + project + "\" could not be opened. Reason: It is no regular file but a pipe, socket or device.");
+    struct stat st {};
+    ASSERT_EQ(::stat(settings.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
