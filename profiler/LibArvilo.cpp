@@ -327,8 +327,11 @@ int TArvilo_Var::ProfileIndex() const
 double TArvilo_Var::StepValue(bool Series, double Min, double Max) const
 {
     const int i = Series ? SeriesStep : XStep;
-    FpClear();
-    return FpResult(static_cast<long double>(Min) + static_cast<long double>(i - 1) * (static_cast<long double>(Max) - Min) / Steps);
+    const int steps = Steps;
+    return FpGuarded([&]<class Fp>(Fp) {
+        const long double offset = Fp::Div(Fp::Mul(i - 1, Fp::Sub(Max, Min)), steps);
+        return Fp::Round(Fp::Add(Min, offset));
+    });
 }
 
 double TArvilo_Var::SingleBo() const
