@@ -5,9 +5,9 @@
 // caused it, and its class is that of the first operation that failed.
 //
 // A computation is written once as a template over an operation set and run
-// through FpGuarded: the plain pass runs at full speed from clear flags and
-// looks at them once at the end; only when a fault is flagged does a second,
-// checked pass repeat the same operations, each followed by a look at the
+// through FpGuarded: the plain pass runs at full speed and looks at the flags
+// once at the end; only when a fault is flagged does a second, checked pass
+// repeat the same operations from clear flags, each followed by a look at the
 // flags, so the first failing operation raises. Both passes perform the same
 // extended-precision operations in the same order, so a result never depends
 // on the pass. Operands of one C++ expression are unsequenced: a computation
@@ -18,7 +18,7 @@
 // forces the value to be computed before the status flags are read.
 #include <cmath>
 
-// Clears the sticky status flags of the three faults before a computation.
+// Clears the sticky status flags before a computation.
 void FpClear();
 
 // Raises the pending fault, if any, and clears the flags. Where one operation
@@ -32,12 +32,10 @@ long double FpStore(long double value);
 // A result rounded to double (the rounding itself may overflow); raises a pending fault.
 double FpResult(long double value);
 
-// The fault flags (FE_INVALID, FE_DIVBYZERO, FE_OVERFLOW) raised by the
-// computation of value; 0 when there were none.
-int FpFaultsOf(long double value);
-
-// Raises the fault of the given flags (the order of FpRaisePending) after clearing them.
-[[noreturn]] void FpRaiseFaults(int faults);
+// Whether invalid operation, division by zero or overflow is flagged, once
+// value has been computed.
+bool FpFaultAfter(double value);
+bool FpFaultAfter(long double value);
 
 // The operations of the plain pass.
 struct TFpPlain {
@@ -66,19 +64,16 @@ struct TFpChecked {
     static double Round(long double a);
 };
 
-// Runs compute(TFpPlain()) from clear flags; when it flagged a fault,
-// compute(TFpChecked()) raises the first one. Returns what compute returns.
+// Runs compute(TFpPlain()) and returns its result. When a fault is flagged
+// afterwards, compute(TFpChecked()) runs from clear flags and raises the
+// first one; a flag that it does not raise again was left by earlier work.
 template <class Compute>
 auto FpGuarded(Compute compute)
 {
-    FpClear();
     const auto result = compute(TFpPlain());
-    if (const int faults = FpFaultsOf(result)) {
+    if (FpFaultAfter(result)) {
         FpClear();
         compute(TFpChecked());
-        // Not reached while both passes flag alike; the flags of the plain
-        // pass still decide rather than a fault going unreported.
-        FpRaiseFaults(faults);
     }
     return result;
 }
