@@ -3,6 +3,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Latin1.h"
 #include "platform/LocaleInfo.h"
+#include "platform/MarkerSheet.h"
 
 #include <QApplication>
 #include <QLinearGradient>
@@ -81,127 +82,6 @@ struct TTickLabels {
     {
         return ChartTicks(min, max, std::max(static_cast<int>(length) / 35, 2), Separator);
     }
-};
-
-// One marker at Phases x Phases offsets within a pixel, laid out in a small
-// sheet and copied for every point: a copy costs a fraction of drawing an
-// antialiased rectangle with its outline, and the markers are still laid
-// down one after the other, each covering those before it. A point's place
-// is rounded to the nearest quarter pixel. Only for painters that map to
-// whole device pixels without scaling (the screen and images, not a
-// printed page), where the outline is one pixel wide.
-class TMarkerSheet {
-public:
-    static constexpr int Phases = 4;
-
-    static bool Fits(const QPainter &painter)
-    {
-        const QTransform &t = painter.deviceTransform();
-        return t.type() <= QTransform::TxTranslate && t.dx() == std::floor(t.dx()) && t.dy() == std::floor(t.dy());
-    }
-
-    // pen: the outline's colour, or none.
-    TMarkerSheet(std::optional<QColor> pen, const QColor &fill, int w, int h) : Masks(MasksOf(w, h))
-    {
-        // Outline over fill, as drawing them one after the other would lay them down.
-        Sheet = QImage(Masks.CellW * Phases, Masks.CellH * Phases, QImage::Format_ARGB32_Premultiplied);
-        Sheet.fill(Qt::transparent);
-        const QRgb f = qPremultiply(fill.rgba());
-        const QRgb k = pen ? qPremultiply(pen->rgba()) : 0;
-        auto *bits = reinterpret_cast<QRgb *>(Sheet.bits());
-        const auto stride = static_cast<std::size_t>(Sheet.bytesPerLine()) / sizeof(QRgb);
-        for (const TCovered &c : Masks.Covered) {
-            const int ao = pen ? c.Outline : 0;
-            bits[c.Y * stride + c.X] = Add(Scale(k, ao), Scale(Scale(f, c.Fill), 255 - ao));
-        }
-    }
-
-    // The marker of the point p (logical coordinates of painter).
-    void Draw(QPainter &painter, const QPointF &p) const
-    {
-        const QTransform &t = painter.deviceTransform();
-        int x = 0, y = 0;
-        const int qx = Split(p.x() + t.dx(), x), qy = Split(p.y() + t.dy(), y);
-        painter.drawImage(QPointF(x - Masks.MarginX - t.dx(), y - Masks.MarginY - t.dy()), Sheet,
-                          QRectF(qx * Masks.CellW, qy * Masks.CellH, Masks.CellW, Masks.CellH));
-    }
-
-private:
-    // Where a fill and a one-pixel outline of a marker of w by h reach, for
-    // every offset: the same for every series of that size, drawn once.
-    struct TCovered {
-        std::size_t X, Y;
-        int Fill, Outline; // coverage, 0..255
-    };
-    struct TMasks {
-        int W = 0, H = 0, MarginX = 0, MarginY = 0, CellW = 0, CellH = 0;
-        std::vector<TCovered> Covered;
-    };
-
-    static const TMasks &MasksOf(int w, int h)
-    {
-        static std::vector<TMasks> known; // drawing happens on the GUI thread only
-        for (const TMasks &m : known)
-            if (m.W == w && m.H == h)
-                return m;
-        TMasks m;
-        m.W = w, m.H = h;
-        m.MarginX = w + 2, m.MarginY = h + 2;
-        m.CellW = 2 * m.MarginX + 2, m.CellH = 2 * m.MarginY + 2;
-        QImage masks[2];
-        for (int outline = 0; outline < 2; ++outline) {
-            QImage &mask = masks[outline];
-            mask = QImage(m.CellW * Phases, m.CellH * Phases, QImage::Format_ARGB32_Premultiplied);
-            mask.fill(Qt::transparent);
-            QPainter painter(&mask);
-            painter.setRenderHint(QPainter::Antialiasing, true);
-            painter.setPen(outline ? QPen(Qt::black, 0) : QPen(Qt::NoPen));
-            painter.setBrush(outline ? QBrush(Qt::NoBrush) : QBrush(Qt::black));
-            for (int qy = 0; qy < Phases; ++qy)
-                for (int qx = 0; qx < Phases; ++qx)
-                    painter.drawRect(QRectF(qx * m.CellW + m.MarginX + qx / double(Phases) - w,
-                                            qy * m.CellH + m.MarginY + qy / double(Phases) - h, 2 * w, 2 * h));
-        }
-        for (int y = 0; y < masks[0].height(); ++y)
-            for (int x = 0; x < masks[0].width(); ++x) {
-                const int fill = qAlpha(masks[0].pixel(x, y)), outline = qAlpha(masks[1].pixel(x, y));
-                if (fill != 0 || outline != 0)
-                    m.Covered.push_back({static_cast<std::size_t>(x), static_cast<std::size_t>(y), fill, outline});
-            }
-        known.push_back(std::move(m));
-        return known.back();
-    }
-
-    // A premultiplied colour times a coverage of 0..255, rounded.
-    static QRgb Scale(QRgb c, int a)
-    {
-        auto channel = [a](unsigned v) {
-            const unsigned t = v * static_cast<unsigned>(a) + 128;
-            return (t + (t >> 8)) >> 8;
-        };
-        return qRgba(static_cast<int>(channel(qRed(c))), static_cast<int>(channel(qGreen(c))),
-                     static_cast<int>(channel(qBlue(c))), static_cast<int>(channel(qAlpha(c))));
-    }
-    static QRgb Add(QRgb a, QRgb b)
-    {
-        return qRgba(qRed(a) + qRed(b), qGreen(a) + qGreen(b), qBlue(a) + qBlue(b), qAlpha(a) + qAlpha(b));
-    }
-
-    // The whole pixel of a device coordinate and its quarter within the pixel.
-    static int Split(double c, int &pixel)
-    {
-        const double base = std::floor(c);
-        int quarter = static_cast<int>(std::lround((c - base) * Phases));
-        pixel = static_cast<int>(base);
-        if (quarter == Phases) {
-            quarter = 0;
-            ++pixel;
-        }
-        return quarter;
-    }
-
-    const TMasks &Masks;
-    QImage Sheet;
 };
 
 // The point markers of a line series; place gives the screen point of a
