@@ -64,13 +64,23 @@ void FpRaisePending()
 // flags are read, even where this call were inlined.
 bool FpFaultAfter(double value)
 {
+#if defined(__x86_64__)
     asm volatile("" : : "x"(value));
+#else
+    volatile double kept = value;
+    (void)kept;
+#endif
     return PendingFaults() != 0;
 }
 
 bool FpFaultAfter(long double value)
 {
+#if defined(__x86_64__)
     asm volatile("" : : "f"(value));
+#else
+    volatile long double kept = value;
+    (void)kept;
+#endif
     return PendingFaults() != 0;
 }
 
