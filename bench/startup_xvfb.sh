@@ -20,6 +20,10 @@ for ((i = 1; i <= runs; i++)); do
     coproc WATCH { exec stdbuf -oL xev -root -event substructure; }
     # xev prints nothing until an event comes: give it time to select its input.
     sleep 0.3
+    if ! kill -0 "$WATCH_PID" 2>/dev/null; then
+        echo "xev could not watch the display" >&2
+        exit 1
+    fi
     start=$EPOCHREALTIME
     "$bin/arvilo" >/dev/null 2>&1 &
     pid=$!
