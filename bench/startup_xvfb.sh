@@ -18,23 +18,26 @@ export QT_QPA_PLATFORM=xcb
 times=()
 for ((i = 1; i <= runs; i++)); do
     coproc WATCH { exec stdbuf -oL xev -root -event substructure; }
+    watcher=$WATCH_PID
+    exec {events}<&"${WATCH[0]}"
     # xev prints nothing until an event comes: give it time to select its input.
     sleep 0.3
-    if ! kill -0 "$WATCH_PID" 2>/dev/null; then
+    if ! kill -0 "$watcher" 2>/dev/null; then
         echo "xev could not watch the display" >&2
         exit 1
     fi
     start=$EPOCHREALTIME
     "$bin/arvilo" >/dev/null 2>&1 &
     pid=$!
-    while IFS= read -r line <&"${WATCH[0]}"; do
+    while IFS= read -r line <&"$events"; do
         [[ $line == MapNotify* ]] && break
     done
     end=$EPOCHREALTIME
     kill "$pid"
     wait "$pid" 2>/dev/null || true
-    kill "$WATCH_PID" 2>/dev/null || true
-    wait "$WATCH_PID" 2>/dev/null || true
+    kill "$watcher" 2>/dev/null || true
+    wait "$watcher" 2>/dev/null || true
+    exec {events}<&-
     ms=$(( (10#${end/./} - 10#${start/./}) / 1000 ))
     times+=("$ms")
     echo "run $i: $ms ms to the visible window"
