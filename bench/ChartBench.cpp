@@ -15,10 +15,11 @@
 
 namespace {
 
-void Fill(TChart &chart)
+void Fill(TChart &chart, bool points = false)
 {
     for (int k = 1; k <= 100; ++k) {
         auto *s = new TLineSeries(chart);
+        s->Pointer().SetVisible(points);
         s->SetTitle("S [" + std::to_string(k) + ",00]");
         const int f = static_cast<int>(std::nearbyint(k * 255.0 / 100));
         s->SetSeriesColor(QColor(f, 255 - f, 0));
@@ -36,10 +37,10 @@ void Fill(TChart &chart)
     chart.View3DOptions().SetElevation(355);
 }
 
-void FullDrawing(benchmark::State &state, bool view3D, bool legend)
+void FullDrawing(benchmark::State &state, bool view3D, bool legend, bool points = false)
 {
     TChart chart;
-    Fill(chart);
+    Fill(chart, points);
     chart.SetView3D(view3D);
     chart.SetLegendVisible(legend);
     QImage image(1280, 800, QImage::Format_ARGB32_Premultiplied);
@@ -52,6 +53,8 @@ void FullDrawing(benchmark::State &state, bool view3D, bool legend)
 void BM_FullDrawing3D(benchmark::State &state) { FullDrawing(state, true, false); }
 void BM_FullDrawing2DWithLegend(benchmark::State &state) { FullDrawing(state, false, true); }
 void BM_FullDrawing2D(benchmark::State &state) { FullDrawing(state, false, false); }
+// With the 2 by 2 point markers of every point, as a profile run shows them by default.
+void BM_FullDrawing3DWithPoints(benchmark::State &state) { FullDrawing(state, true, true, true); }
 
 // The widget's own repaints: after a change (the cache is drawn afresh) and
 // without one (the cache is only copied).
@@ -80,6 +83,7 @@ void BM_ScreenRepaintCached(benchmark::State &state) { ScreenRepaint(state, fals
 BENCHMARK(BM_FullDrawing3D)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullDrawing2DWithLegend)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullDrawing2D)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullDrawing3DWithPoints)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScreenRepaintAfterRotation)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScreenRepaintCached)->Unit(benchmark::kMillisecond);
 

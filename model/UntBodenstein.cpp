@@ -10,16 +10,85 @@
 const char *const SKindNames[2] = {"Sreal", "N/N0"};
 const char *const BoKindNames[2] = {"Bo", "n"};
 
+namespace {
+
+// The computations, written once for both passes of FpGuarded (see there):
+// one operation of Fp per arithmetic step, in the order of the formulas, each
+// operation whose operands both hold operations in a statement of its own.
+
+template <class Fp>
+long double SquareOf(double x)
+{
+    return Fp::Mul(x, x);
+}
+
+template <class Fp>
+double NN0DispersionOf(double Da, double Bo)
+{
+    const long double bo = Bo;
+    // a := sqrt(Da*4/Bo + 1), rounded to Double.
+    const long double a = Fp::Round(Fp::Sqrt(Fp::Add(Fp::Div(Fp::Mul(Da, 4), bo), 1)));
+    // P := (1 + a)^2, Q := (1 - a)^2.
+    const long double onePlusA = Fp::Add(1, a);
+    const long double P = Fp::Mul(onePlusA, onePlusA);
+    const long double oneMinusA = Fp::Sub(1, a);
+    const long double Q = Fp::Mul(oneMinusA, oneMinusA);
+    // E1 := exp((1 - a)*(-Bo)/2), E2 := exp((1 + a)*(-Bo)/2).
+    const long double E1 = Fp::Exp(Fp::Div(Fp::Mul(oneMinusA, -bo), 2));
+    const long double E2 = Fp::Exp(Fp::Div(Fp::Mul(onePlusA, -bo), 2));
+    // D := P*E1 - Q*E2; the result 4a/D.
+    const long double PE1 = Fp::Mul(P, E1);
+    const long double D = Fp::Sub(PE1, Fp::Mul(Q, E2));
+    return Fp::Round(Fp::Div(Fp::Mul(4, a), D));
+}
+
+template <class Fp>
+double NewtonStepOf(double Bo, double Da, double Target)
+{
+    const long double bo = Bo;
+    // A := 4*Da/Bo; A' := -4*Da/Square(Bo).
+    const long double A = Fp::Div(Fp::Mul(4, Da), bo);
+    const long double minus4Da = Fp::Mul(-4, Da);
+    const long double dA = Fp::Div(minus4Da, SquareOf<Fp>(Bo));
+    // a := sqrt(A + 1); a' := A'/a/2.
+    const long double a = Fp::Sqrt(Fp::Add(A, 1));
+    const long double da = Fp::Div(Fp::Div(dA, a), 2);
+    // E1 := exp(-(1 - a)*Bo/2); E1' := E1*(Bo*a'/2 - (1 - a)/2).
+    const long double oneMinusA = Fp::Sub(1, a);
+    const long double E1 = Fp::Exp(Fp::Div(Fp::Mul(-oneMinusA, bo), 2));
+    const long double boDa = Fp::Div(Fp::Mul(bo, da), 2);
+    const long double dE1 = Fp::Mul(E1, Fp::Sub(boDa, Fp::Div(oneMinusA, 2)));
+    // E2 := exp(-(1 + a)*Bo/2); E2' := E2*(-Bo*a'/2 - (1 + a)/2).
+    const long double onePlusA = Fp::Add(1, a);
+    const long double E2 = Fp::Exp(Fp::Div(Fp::Mul(-onePlusA, bo), 2));
+    const long double minusBoDa = Fp::Div(Fp::Mul(-bo, da), 2);
+    const long double dE2 = Fp::Mul(E2, Fp::Sub(minusBoDa, Fp::Div(onePlusA, 2)));
+    // Q1 := Square(1 + a); Q1' := 2a'(1 + a); Q2 := Square(1 - a); Q2' := -2a'(1 - a),
+    // with 1 + a and 1 - a rounded to Double for Square.
+    const long double Q1 = SquareOf<Fp>(Fp::Round(onePlusA));
+    const long double dQ1 = Fp::Mul(Fp::Mul(2, da), onePlusA);
+    const long double Q2 = SquareOf<Fp>(Fp::Round(oneMinusA));
+    const long double dQ2 = Fp::Mul(Fp::Mul(-2, da), oneMinusA);
+    // D := Q1*E1 - Q2*E2; D' := Q1'*E1 + Q1*E1' - Q2'*E2 - Q2*E2'.
+    const long double Q1E1 = Fp::Mul(Q1, E1);
+    const long double D = Fp::Sub(Q1E1, Fp::Mul(Q2, E2));
+    const long double dQ1E1 = Fp::Mul(dQ1, E1);
+    const long double dD1 = Fp::Add(dQ1E1, Fp::Mul(Q1, dE1));
+    const long double dD2 = Fp::Sub(dD1, Fp::Mul(dQ2, E2));
+    const long double dD = Fp::Sub(dD2, Fp::Mul(Q2, dE2));
+    // Bo - Square(D)*(4a/D - Target)/(4a'D - 4aD'), D rounded to Double for Square.
+    const long double squareD = SquareOf<Fp>(Fp::Round(D));
+    const long double numerator = Fp::Mul(squareD, Fp::Sub(Fp::Div(Fp::Mul(4, a), D), Target));
+    const long double slope1 = Fp::Mul(Fp::Mul(4, da), D);
+    const long double slope = Fp::Sub(slope1, Fp::Mul(Fp::Mul(4, a), dD));
+    return Fp::Round(Fp::Sub(bo, Fp::Div(numerator, slope)));
+}
+
+} // namespace
+
 double NN0Dispersion(double Da, double Bo)
 {
-    FpClear();
-    const double a = FpResult(sqrtl(static_cast<long double>(Da) * 4 / Bo + 1));
-    const long double P = (1 + static_cast<long double>(a)) * (1 + static_cast<long double>(a));
-    const long double Q = (1 - static_cast<long double>(a)) * (1 - static_cast<long double>(a));
-    const long double E1 = expl((1 - static_cast<long double>(a)) * (-static_cast<long double>(Bo)) / 2);
-    const long double E2 = expl((1 + static_cast<long double>(a)) * (-static_cast<long double>(Bo)) / 2);
-    const long double D = FpStore(P * E1 - Q * E2);
-    return FpResult(4 * static_cast<long double>(a) / D);
+    return FpGuarded([&]<class Fp>(Fp) { return NN0DispersionOf<Fp>(Da, Bo); });
 }
 
 long double Square(double x)
@@ -29,48 +98,34 @@ long double Square(double x)
 
 void NewtonStepBo(double &Bo, double Da, double Target)
 {
-    FpClear();
-    const long double bo = Bo;
-    const long double A = 4 * static_cast<long double>(Da) / bo;
-    const long double dA = -4 * static_cast<long double>(Da) / Square(Bo);
-    const long double a = sqrtl(A + 1);
-    const long double da = dA / a / 2;
-    const long double E1 = expl(-(1 - a) * bo / 2);
-    const long double dE1 = E1 * (bo * da / 2 - (1 - a) / 2);
-    const long double E2 = expl(-(1 + a) * bo / 2);
-    const long double dE2 = E2 * (-bo * da / 2 - (1 + a) / 2);
-    const long double Q1 = Square(static_cast<double>(1 + a));
-    const long double dQ1 = 2 * da * (1 + a);
-    const long double Q2 = Square(static_cast<double>(1 - a));
-    const long double dQ2 = -2 * da * (1 - a);
-    const long double D = Q1 * E1 - Q2 * E2;
-    const long double dD = dQ1 * E1 + Q1 * dE1 - dQ2 * E2 - Q2 * dE2;
-    const long double next = bo - Square(static_cast<double>(D)) * (4 * a / D - Target) / (4 * da * D - 4 * a * dD);
-    Bo = FpResult(next);
+    Bo = FpGuarded([&]<class Fp>(Fp) { return NewtonStepOf<Fp>(Bo, Da, Target); });
 }
 
 double NN0ToKind(std::uint8_t Kind, double Value)
 {
     if (Kind == 1)
         return Value;
-    FpClear();
-    return FpResult(-logl(Value));
+    return FpGuarded([&]<class Fp>(Fp) { return Fp::Round(-Fp::Log(Value)); });
 }
 
 double KindToBo(std::uint8_t Kind, double Value)
 {
     if (Kind == 0)
         return Value;
-    FpClear();
-    const long double x = Value;
-    return FpResult((x - 1) + sqrtl(x * x + x - 2));
+    // X*X, plus X, minus 2, square root, then X - 1 added.
+    return FpGuarded([&]<class Fp>(Fp) {
+        const long double x = Value;
+        const long double root = Fp::Sqrt(Fp::Sub(Fp::Add(Fp::Mul(x, x), x), 2));
+        return Fp::Round(Fp::Add(Fp::Sub(x, 1), root));
+    });
 }
 
 double NN0Tanks(double n, double Da)
 {
-    FpClear();
-    const long double base = 1 + static_cast<long double>(Da) / n;
-    return FpResult(powl(base, -static_cast<long double>(n)));
+    return FpGuarded([&]<class Fp>(Fp) {
+        const long double base = Fp::Add(1, Fp::Div(Da, n));
+        return Fp::Round(Fp::Pow(base, -static_cast<long double>(n)));
+    });
 }
 
 double STanks(double n, double Da)
@@ -103,17 +158,19 @@ double SToKind(std::uint8_t Kind, double Value)
 {
     if (Kind == 0)
         return Value;
-    FpClear();
-    return FpResult(expl(-static_cast<long double>(Value)));
+    return FpGuarded([&]<class Fp>(Fp) { return Fp::Round(Fp::Exp(-static_cast<long double>(Value))); });
 }
 
 double KindToN(std::uint8_t Kind, double Value)
 {
     if (Kind == 1)
         return Value;
-    FpClear();
-    const long double x = Value;
-    return FpResult(x * x / (2 * x + 3) + 1);
+    return FpGuarded([&]<class Fp>(Fp) {
+        const long double x = Value;
+        const long double square = Fp::Mul(x, x);
+        const long double denominator = Fp::Add(Fp::Mul(2, x), 3);
+        return Fp::Round(Fp::Add(Fp::Div(square, denominator), 1));
+    });
 }
 
 long double SDispersionAccurate(long double Da, long double Bo)

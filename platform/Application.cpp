@@ -2,11 +2,36 @@
 #include "platform/Dialogs.h"
 #include "platform/Latin1.h"
 
+#include <QDBusConnection>
 #include <QFileInfo>
+
+namespace {
+
+// In a session without a D-Bus session bus, the desktop integration's first
+// look for one (for a global menu bar, while the main window is built) has
+// the D-Bus library start a bus of its own: it forks the whole program to run
+// a launcher, a good part of the start-up, for a bus that nothing else knows.
+// Where no bus is given and the user has none, that look is made here with
+// the launch switched off, so it fails at once; the toolkit keeps its result,
+// and the environment is restored for the programs this one starts.
+void LookForSessionBusWithoutLaunch()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb") || qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS"))
+        return;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/bus")))
+        return;
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+    QDBusConnection::sessionBus();
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+}
+
+} // namespace
 
 TApplication::TApplication(int &argc, char **argv)
     : QApplication(argc, argv)
 {
+    LookForSessionBusWithoutLaunch();
 }
 
 bool TApplication::notify(QObject *receiver, QEvent *event)

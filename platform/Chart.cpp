@@ -3,6 +3,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Latin1.h"
 #include "platform/LocaleInfo.h"
+#include "platform/MarkerSheet.h"
 
 #include <QApplication>
 #include <QLinearGradient>
@@ -20,6 +21,7 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <optional>
 
 namespace {
 
@@ -99,19 +101,27 @@ template <typename Place>
 void DrawMarkers(QPainter &painter, const TChartSeries &series, const TChart::TRange &range, double hair, Place place)
 {
     const auto *line = dynamic_cast<const TLineSeries *>(&series);
-    if (!line || !line->Pointer().Visible())
+    if (!line || !line->Pointer().Visible() || series.Count() == 0)
         return;
     const TSeriesPointer &pointer = line->Pointer();
-    painter.setPen(pointer.Pen().Visible() ? QPen(pointer.Pen().Color(), hair) : QPen(Qt::NoPen));
-    painter.setBrush(series.SeriesColor());
+    const bool outline = pointer.Pen().Visible();
     const double w = pointer.HorizSize(), h = pointer.VertSize();
+    std::optional<TMarkerSheet> sheet;
+    if (TMarkerSheet::Fits(painter) && hair == 0 && w >= 0 && h >= 0 && w < 64 && h < 64)
+        sheet.emplace(outline ? std::optional<QColor>(pointer.Pen().Color()) : std::nullopt, series.SeriesColor(),
+                      static_cast<int>(w), static_cast<int>(h));
+    painter.setPen(outline ? QPen(pointer.Pen().Color(), hair) : QPen(Qt::NoPen));
+    painter.setBrush(series.SeriesColor());
     for (int i = 0; i < series.Count(); ++i) {
         const double u = (series.XValue(i) - range.XMin) / (range.XMax - range.XMin);
         const double v = (series.YValue(i) - range.YMin) / (range.YMax - range.YMin);
         if (u < 0 || u > 1 || v < 0 || v > 1)
             continue;
         const QPointF p = place(u, v);
-        painter.drawRect(QRectF(p.x() - w, p.y() - h, 2 * w, 2 * h));
+        if (sheet)
+            sheet->Draw(painter, p);
+        else
+            painter.drawRect(QRectF(p.x() - w, p.y() - h, 2 * w, 2 * h));
     }
 }
 
@@ -781,7 +791,8 @@ void TChart::Draw3D(QPainter &painter, const QRect &area, const TRange &range,
         const TChartSeries *s = shown[static_cast<size_t>(k)];
         const double z0 = (k + 0.15) / n, z1 = (k + 0.85) / n;
         const double zNear = zFront == 0 ? z0 : z1, zFar = zFront == 0 ? z1 : z0;
-        const QPen edgePen = s->LinePen().Visible() ? QPen(s->LinePen().Color(), hair) : QPen(Qt::NoPen);
+        const bool edges = s->LinePen().Visible();
+        const QPen edgePen = edges ? QPen(s->LinePen().Color(), hair) : QPen(Qt::NoPen);
         ClipRuns(s->Xs, s->Ys, range.XMin, range.XMax, range.YMin, range.YMax, run,
                  [&](const std::vector<QPointF> &r) {
                      nearEdge.clear();
@@ -795,7 +806,12 @@ void TChart::Draw3D(QPainter &painter, const QRect &area, const TRange &range,
                          ribbon << *it;
                      painter.setPen(Qt::NoPen);
                      painter.setBrush(s->SeriesColor());
+                     // Where the near and far edges are drawn as lines over
+                     // the fill, antialiasing its border (most of the cost of
+                     // the fill) would only be painted over.
+                     painter.setRenderHint(QPainter::Antialiasing, !edges);
                      painter.drawPolygon(ribbon, Qt::WindingFill);
+                     painter.setRenderHint(QPainter::Antialiasing, true);
                      painter.setPen(edgePen);
                      painter.setBrush(Qt::NoBrush);
                      painter.drawPolyline(farEdge);

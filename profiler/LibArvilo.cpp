@@ -6,12 +6,18 @@
 #include "model/UntBodenstein.h"
 #include "platform/FpGuard.h"
 #include "platform/Latin1.h"
+#include "platform/WorkerPool.h"
 
 #include <QComboBox>
 
+#include <algorithm>
+#include <atomic>
 #include <bit>
+#include <cfenv>
 #include <cstring>
 #include <limits>
+#include <mutex>
+#include <vector>
 
 TArvilo *Project = nullptr;
 
@@ -331,11 +337,129 @@ int TArvilo_Var::ProfileIndex() const
     return Params.Profile < ProfileCount ? Params.Profile : 0;
 }
 
+namespace {
+
+// The point routines for one set of step counters: the variation's own, or
+// those of one point of a run computed on another thread.
+class TPointEvaluator {
+public:
+    TPointEvaluator(const TArviloVarParams &P, std::int32_t X, std::int32_t Series, std::int32_t S)
+        : Params(P), XStep(X), SeriesStep(Series), Steps(S),
+          Profile(P.Profile < ProfileCount ? P.Profile : 0)
+    {
+    }
+
+    double StepValue(bool Series, double Min, double Max) const
+    {
+        const int i = Series ? SeriesStep : XStep;
+        const int steps = Steps;
+        return FpGuarded([&]<class Fp>(Fp) {
+            const long double offset = Fp::Div(Fp::Mul(i - 1, Fp::Sub(Max, Min)), steps);
+            return Fp::Round(Fp::Add(Min, offset));
+        });
+    }
+
+    void Point2DBo(double &Z, double &X) const
+    {
+        double Da = Params.Da, S = Params.S, min = 0, max = 0;
+        const std::uint8_t xq = ProfileAxes[Profile][axX];
+        RangeOf(Params, xq, min, max);
+        switch (xq) {
+        case qDa: Da = X = StepValue(false, min, max); break;
+        case qS: S = X = StepValue(false, min, max); break;
+        case qN: X = StepValue(false, min, max); S = STanks(X, Params.Da); break;
+        default: break;
+        }
+        Z = SolveBo(Da, S, 0);
+    }
+
+    void Point3DBo(double &Z, double &X, double &Y) const
+    {
+        double Da = Params.Da, S = Params.S, min = 0, max = 0;
+        const std::uint8_t xq = ProfileAxes[Profile][axX];
+        const std::uint8_t yq = ProfileAxes[Profile][axY];
+        RangeOf(Params, xq, min, max);
+        switch (xq) {
+        case qDa: Da = X = StepValue(false, min, max); break;
+        case qS: S = X = StepValue(false, min, max); break;
+        case qN: {
+            double dmin, dmax;
+            RangeOf(Params, qDa, dmin, dmax);
+            Da = Y = StepValue(true, dmin, dmax);
+            X = StepValue(false, min, max);
+            S = STanks(X, Da);
+            break;
+        }
+        default: break;
+        }
+        RangeOf(Params, yq, min, max);
+        switch (yq) {
+        case qDa: Da = Y = StepValue(true, min, max); break;
+        case qS: S = Y = StepValue(true, min, max); break;
+        case qN: {
+            double dmin, dmax;
+            RangeOf(Params, qDa, dmin, dmax);
+            Da = X = StepValue(false, dmin, dmax);
+            Y = StepValue(true, min, max);
+            S = STanks(Y, Da);
+            break;
+        }
+        default: break;
+        }
+        Z = SolveBo(Da, S, 0);
+    }
+
+    void Point2DS(double &Z, double &X) const
+    {
+        double Da = Params.Da, min = 0, max = 0;
+        double Bo = ProfileFixEnabled[Profile][qN] ? KindToBo(1, Params.N) : Params.Bo;
+        const std::uint8_t xq = ProfileAxes[Profile][axX];
+        RangeOf(Params, xq, min, max);
+        switch (xq) {
+        case qDa: Da = X = StepValue(false, min, max); break;
+        case qBo: Bo = X = StepValue(false, min, max); break;
+        case qN: X = StepValue(false, min, max); Bo = KindToBo(1, X); break;
+        default: break;
+        }
+        Z = NN0ToKind(0, NN0Dispersion(Da, Bo));
+    }
+
+    void Point3DS(double &Z, double &X, double &Y) const
+    {
+        double Da = Params.Da, Bo = Params.Bo, min = 0, max = 0;
+        // The same steps for both axes, X first.
+        for (const bool series : {false, true}) {
+            const std::uint8_t q = ProfileAxes[Profile][series ? axY : axX];
+            double &out = series ? Y : X;
+            RangeOf(Params, q, min, max);
+            switch (q) {
+            case qDa: Da = out = StepValue(series, min, max); break;
+            case qBo: Bo = out = StepValue(series, min, max); break;
+            case qN: out = StepValue(series, min, max); Bo = KindToBo(1, out); break;
+            default: break;
+            }
+        }
+        Z = NN0ToKind(0, NN0Dispersion(Da, Bo));
+    }
+
+    void SeriesValue(double &Y) const
+    {
+        double min = 0, max = 0;
+        RangeOf(Params, ProfileAxes[Profile][axY], min, max);
+        Y = StepValue(true, min, max);
+    }
+
+private:
+    const TArviloVarParams &Params;
+    const std::int32_t XStep, SeriesStep, Steps;
+    const int Profile;
+};
+
+} // namespace
+
 double TArvilo_Var::StepValue(bool Series, double Min, double Max) const
 {
-    const int i = Series ? SeriesStep : XStep;
-    FpClear();
-    return FpResult(static_cast<long double>(Min) + static_cast<long double>(i - 1) * (static_cast<long double>(Max) - Min) / Steps);
+    return TPointEvaluator(Params, XStep, SeriesStep, Steps).StepValue(Series, Min, Max);
 }
 
 double TArvilo_Var::SingleBo() const
@@ -345,90 +469,140 @@ double TArvilo_Var::SingleBo() const
 
 void TArvilo_Var::Point2DBo(double &Z, double &X) const
 {
-    double Da = Params.Da, S = Params.S, min = 0, max = 0;
-    const std::uint8_t xq = ProfileAxes[ProfileIndex()][axX];
-    RangeOf(Params, xq, min, max);
-    switch (xq) {
-    case qDa: Da = X = StepValue(false, min, max); break;
-    case qS: S = X = StepValue(false, min, max); break;
-    case qN: X = StepValue(false, min, max); S = STanks(X, Params.Da); break;
-    default: break;
-    }
-    Z = SolveBo(Da, S, 0);
+    TPointEvaluator(Params, XStep, SeriesStep, Steps).Point2DBo(Z, X);
 }
 
 void TArvilo_Var::Point3DBo(double &Z, double &X, double &Y) const
 {
-    double Da = Params.Da, S = Params.S, min = 0, max = 0;
-    const std::uint8_t xq = ProfileAxes[ProfileIndex()][axX];
-    const std::uint8_t yq = ProfileAxes[ProfileIndex()][axY];
-    RangeOf(Params, xq, min, max);
-    switch (xq) {
-    case qDa: Da = X = StepValue(false, min, max); break;
-    case qS: S = X = StepValue(false, min, max); break;
-    case qN: {
-        double dmin, dmax;
-        RangeOf(Params, qDa, dmin, dmax);
-        Da = Y = StepValue(true, dmin, dmax);
-        X = StepValue(false, min, max);
-        S = STanks(X, Da);
-        break;
-    }
-    default: break;
-    }
-    RangeOf(Params, yq, min, max);
-    switch (yq) {
-    case qDa: Da = Y = StepValue(true, min, max); break;
-    case qS: S = Y = StepValue(true, min, max); break;
-    case qN: {
-        double dmin, dmax;
-        RangeOf(Params, qDa, dmin, dmax);
-        Da = X = StepValue(false, dmin, dmax);
-        Y = StepValue(true, min, max);
-        S = STanks(Y, Da);
-        break;
-    }
-    default: break;
-    }
-    Z = SolveBo(Da, S, 0);
+    TPointEvaluator(Params, XStep, SeriesStep, Steps).Point3DBo(Z, X, Y);
 }
 
 void TArvilo_Var::Point2DS(double &Z, double &X) const
 {
-    double Da = Params.Da, min = 0, max = 0;
-    double Bo = ProfileFixEnabled[ProfileIndex()][qN] ? KindToBo(1, Params.N) : Params.Bo;
-    const std::uint8_t xq = ProfileAxes[ProfileIndex()][axX];
-    RangeOf(Params, xq, min, max);
-    switch (xq) {
-    case qDa: Da = X = StepValue(false, min, max); break;
-    case qBo: Bo = X = StepValue(false, min, max); break;
-    case qN: X = StepValue(false, min, max); Bo = KindToBo(1, X); break;
-    default: break;
-    }
-    Z = NN0ToKind(0, NN0Dispersion(Da, Bo));
+    TPointEvaluator(Params, XStep, SeriesStep, Steps).Point2DS(Z, X);
 }
 
 void TArvilo_Var::Point3DS(double &Z, double &X, double &Y) const
 {
-    double Da = Params.Da, Bo = Params.Bo, min = 0, max = 0;
-    // The same steps for both axes, X first.
-    for (const bool series : {false, true}) {
-        const std::uint8_t q = ProfileAxes[ProfileIndex()][series ? axY : axX];
-        double &out = series ? Y : X;
-        RangeOf(Params, q, min, max);
-        switch (q) {
-        case qDa: Da = out = StepValue(series, min, max); break;
-        case qBo: Bo = out = StepValue(series, min, max); break;
-        case qN: out = StepValue(series, min, max); Bo = KindToBo(1, out); break;
-        default: break;
-        }
-    }
-    Z = NN0ToKind(0, NN0Dispersion(Da, Bo));
+    TPointEvaluator(Params, XStep, SeriesStep, Steps).Point3DS(Z, X, Y);
 }
 
 void TArvilo_Var::SeriesValue(double &Y) const
 {
-    double min = 0, max = 0;
-    RangeOf(Params, ProfileAxes[ProfileIndex()][axY], min, max);
-    Y = StepValue(true, min, max);
+    TPointEvaluator(Params, XStep, SeriesStep, Steps).SeriesValue(Y);
+}
+
+// ---- the points of a profile run ----
+
+namespace {
+
+// Points handed to a thread at a time: few enough to keep the threads evenly
+// busy, many enough that taking them costs nothing.
+constexpr std::size_t PointsPerTake = 16;
+// Fewer points than this per thread do not pay for starting it.
+constexpr std::size_t PointsPerThread = 64;
+
+class TPointRun {
+public:
+    TPointRun(const TArviloVarParams &Params, std::int32_t Steps, TProfilePoints &Result)
+        : Params(Params), Steps(Steps), Result(Result),
+          Kind(ProfileChartKind[Params.Profile < ProfileCount ? Params.Profile : 0]),
+          OutputBo(ProfileAxes[Params.Profile < ProfileCount ? Params.Profile : 0][axZ] == qBo)
+    {
+        std::fegetenv(&Environment);
+    }
+
+    // Takes points until none is left or a fault ends the run before them.
+    void Work()
+    {
+        // Control words are per thread: compute with those of the thread that started the run.
+        std::fesetenv(&Environment);
+        const std::size_t count = Result.Points.size();
+        for (;;) {
+            const std::size_t begin = Next.fetch_add(PointsPerTake, std::memory_order_relaxed);
+            const std::size_t end = std::min(begin + PointsPerTake, count);
+            for (std::size_t k = begin; k < end; ++k) {
+                if (k > FaultAt.load(std::memory_order_relaxed))
+                    return;
+                try {
+                    Evaluate(k);
+                } catch (...) {
+                    Fault(k, std::current_exception());
+                    return;
+                }
+            }
+            if (end == count)
+                return;
+        }
+    }
+
+    void Finish()
+    {
+        Result.FaultAt = FaultAt.load();
+        Result.Fault = FirstFault;
+    }
+
+private:
+    void Evaluate(std::size_t k)
+    {
+        TProfilePoints::TPoint &p = Result.Points[k];
+        if (Kind == ck3D) {
+            const auto steps = static_cast<std::size_t>(Steps);
+            const TPointEvaluator e(Params, static_cast<std::int32_t>(k % steps) + 1,
+                                    static_cast<std::int32_t>(k / steps) + 1, Steps);
+            if (OutputBo)
+                e.Point3DBo(p.Z, p.X, p.Y);
+            else
+                e.Point3DS(p.Z, p.X, p.Y);
+        } else {
+            const TPointEvaluator e(Params, static_cast<std::int32_t>(k) + 1, 0, Steps);
+            if (OutputBo)
+                e.Point2DBo(p.Z, p.X);
+            else
+                e.Point2DS(p.Z, p.X);
+        }
+    }
+
+    void Fault(std::size_t k, std::exception_ptr e)
+    {
+        const std::lock_guard lock(FaultMutex);
+        if (k < FaultAt.load()) {
+            FirstFault = std::move(e);
+            FaultAt.store(k);
+        }
+    }
+
+    const TArviloVarParams &Params;
+    const std::int32_t Steps;
+    TProfilePoints &Result;
+    const std::uint8_t Kind;
+    const bool OutputBo;
+    std::fenv_t Environment;
+    std::atomic<std::size_t> Next{0};
+    std::atomic<std::size_t> FaultAt{std::numeric_limits<std::size_t>::max()};
+    std::mutex FaultMutex;
+    std::exception_ptr FirstFault;
+};
+
+} // namespace
+
+TProfilePoints ComputeProfilePoints(const TArvilo_Var &Var, std::int32_t Steps, int Threads)
+{
+    TProfilePoints result;
+    const std::uint8_t kind = ProfileChartKind[Var.ProfileIndex()];
+    if (Steps <= 0 || kind == ckSingleValue) {
+        result.FaultAt = 0;
+        return result;
+    }
+    const auto steps = static_cast<std::size_t>(Steps);
+    result.Points.resize(kind == ck3D ? steps * steps : steps);
+    TPointRun run(Var.Params, Steps, result);
+    if (Threads <= 0)
+        Threads = ProcessorCount();
+    const std::size_t useful = (result.Points.size() + PointsPerThread - 1) / PointsPerThread;
+    RunOnThreads([&run] { run.Work(); }, static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(Threads), useful)));
+    run.Finish();
+    if (result.FaultAt > result.Points.size())
+        result.FaultAt = result.Points.size();
+    return result;
 }

@@ -5,8 +5,10 @@
 
 #include <array>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <string>
+#include <vector>
 
 class QComboBox;
 class QWidget;
@@ -146,6 +148,26 @@ public:
     std::int32_t SeriesStep = 0;
     std::int32_t Steps = 0;
 };
+
+// The points of a profile run of Var with Steps steps: for a 2D profile the
+// points XStep = 1..Steps, for a 3D profile the series SeriesStep = 1..Steps
+// one after the other, each with its points XStep = 1..Steps. Every point is
+// what Point2DBo, Point2DS, Point3DBo or Point3DS give for those counters
+// (Y only in 3D); Var's own counters are left alone. The points are computed
+// on up to Threads threads (0: one per processor) that start with the
+// floating-point control words of the calling thread. A fault ends the run
+// where it happens in that order: FaultAt is the index of the first point
+// whose evaluation raised, Fault what it raised; points from there on are
+// not valid. Without a fault FaultAt is the number of points.
+struct TProfilePoints {
+    struct TPoint {
+        double Z = 0, X = 0, Y = 0;
+    };
+    std::vector<TPoint> Points;
+    std::size_t FaultAt = 0;
+    std::exception_ptr Fault;
+};
+TProfilePoints ComputeProfilePoints(const TArvilo_Var &Var, std::int32_t Steps, int Threads = 0);
 
 // The one project of the program.
 extern TArvilo *Project;

@@ -515,15 +515,17 @@ void TFrmPnlParameter::ActProfilingExecute()
         AddLineSeries(ProfileNames[profile], CrtChart, p.ShowPoints);
         TChartSeries *series = CrtChart->Series(0);
         v->Steps = p.Resolution * 100;
+        // The points are computed ahead, on several threads; they reach the
+        // series in order, and the first fault raises where it would have.
+        const TProfilePoints run = ComputeProfilePoints(*v, v->Steps);
         for (int i = 1; i <= v->Steps; ++i) {
             v->XStep = i;
-            double z = 0, x = 0;
-            if (output == qBo)
-                v->Point2DBo(z, x);
-            else
-                v->Point2DS(z, x);
-            if (drawn(z))
-                series->AddXY(x, z);
+            const auto k = static_cast<std::size_t>(i - 1);
+            if (k == run.FaultAt)
+                std::rethrow_exception(run.Fault);
+            const TProfilePoints::TPoint &point = run.Points[k];
+            if (drawn(point.Z))
+                series->AddXY(point.X, point.Z);
         }
         break;
     }
@@ -538,6 +540,7 @@ void TFrmPnlParameter::ActProfilingExecute()
         CrtChart->LeftAxis().SetTitle(VarNames[ProfileAxes[profile][axZ]]);
         CrtChart->SetChart3DPercent(14 - p.Resolution);
         v->Steps = p.Resolution * 10;
+        const TProfilePoints run = ComputeProfilePoints(*v, v->Steps);
         for (int j = 1; j <= v->Steps; ++j) {
             v->SeriesStep = j;
             double y = 0;
@@ -552,13 +555,13 @@ void TFrmPnlParameter::ActProfilingExecute()
             series->SetAreaColor(QColor(f, f, 0));
             for (int i = 1; i <= v->Steps; ++i) {
                 v->XStep = i;
-                double z = 0, x = 0, yy = 0;
-                if (output == qBo)
-                    v->Point3DBo(z, x, yy);
-                else
-                    v->Point3DS(z, x, yy);
-                if (drawn(z))
-                    series->AddXY(x, z);
+                const auto k = static_cast<std::size_t>(j - 1) * static_cast<std::size_t>(v->Steps)
+                               + static_cast<std::size_t>(i - 1);
+                if (k == run.FaultAt)
+                    std::rethrow_exception(run.Fault);
+                const TProfilePoints::TPoint &point = run.Points[k];
+                if (drawn(point.Z))
+                    series->AddXY(point.X, point.Z);
             }
         }
         break;

@@ -30,3 +30,10 @@ cp "$root"/tests/fuzz/corpus/* "$corpus"/
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd "$root/build-asan" && ctest --output-on-failure -j"$jobs")
+
+# ThreadSanitizer once over the work on several threads (the profile run and
+# its worker pool): a build of just the executable of those tests.
+cmake -S "$root" -B "$root/build-tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DARV_WERROR=ON -DARV_TSAN=ON \
+  -DARV_BENCH=OFF >/dev/null
+cmake --build "$root/build-tsan" -j"$jobs" --target threads_tests
+TSAN_OPTIONS=halt_on_error=1:abort_on_error=1 "$root/build-tsan/bin/threads_tests"

@@ -70,6 +70,22 @@ TEST(DispersionModel, FaultsRaiseTheirClasses)
     EXPECT_THROW(NN0Dispersion(43.4, 0), Exception);
 }
 
+TEST(DispersionModel, TheFirstFaultInTheStepsDecidesTheClass)
+{
+    // Bo = 0: the first step divides by zero; the square root of infinity
+    // and infinity over infinity that follow are invalid operations.
+    double bo = 0;
+    EXPECT_THROW(NewtonStepBo(bo, 43.4, std::exp(-29.56)), EZeroDivide);
+    // exp(30000) overflows the extended range before 0 times infinity is invalid.
+    EXPECT_THROW(NN0Dispersion(0, -30000), EOverflow);
+    EXPECT_THROW(NN0Dispersion(43.4, -1e300), EOverflow);
+    // 4 Da/-0 divides by zero before the square root of -infinity.
+    EXPECT_THROW(NN0Dispersion(43.4, -0.0), EZeroDivide);
+    // exp of -(1 + a) Bo/2 overflows first at a huge Da.
+    bo = 1e-320;
+    EXPECT_THROW(NewtonStepBo(bo, 1e300, 0.5), EOverflow);
+}
+
 TEST(DispersionModel, UnderflowPassesQuietly)
 {
     // E2 underflows to 0 at a large Bo: no fault, the plug-flow value comes out.
