@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <new>
 #include <set>
 
 namespace {
@@ -261,6 +262,27 @@ bool TStreamNode::SaveWithType(TStreamType StreamType)
 
 bool TStreamNode::RunWithWrapper(TStreamType StreamType, bool Loading, TStep Step)
 {
+    bool outOfMemory = false;
+    bool result = false;
+    try {
+        result = RunWrapped(StreamType, Loading, Step, outOfMemory);
+    } catch (const std::bad_alloc &) {
+        outOfMemory = true;
+    }
+    if (!outOfMemory)
+        return result;
+    // Whatever a load read is of no use without the rest, and holds memory
+    // that the program needs now.
+    if (Loading && GetClassKind() == ckList)
+        ClearChildren();
+    if (Loading)
+        throw EVrnStreamOutOfMemory("There is not enough memory to load the file \"" + Settings.FileName + "\".");
+    throw EVrnStreamOutOfMemory("There is not enough memory to save the file \"" + Settings.FileName
+                                + "\"; the file was left as it was.");
+}
+
+bool TStreamNode::RunWrapped(TStreamType StreamType, bool Loading, TStep Step, bool &OutOfMemory)
+{
     std::unique_ptr<TStreamSpy> spy;
     if (Loading && (Settings.SpyMask & 1)) {
         spy = std::make_unique<TStreamSpy>();
@@ -288,6 +310,12 @@ bool TStreamNode::RunWithWrapper(TStreamType StreamType, bool Loading, TStep Ste
         return false;
     TStreamWrapper *wrapper = created.release();
     wrappers->Add(wrapper); // deleting the collection frees the wrapper
+    // Failures that the wrapper turned into False may have been memory running out.
+    struct TNote {
+        TStreamWrapper *Wrapper;
+        bool &Flag;
+        ~TNote() { Flag = Flag || Wrapper->OutOfMemory; }
+    } note{wrapper, OutOfMemory};
 
     if (!Loading)
         ResolveRefs();
@@ -424,6 +452,8 @@ bool TStreamList::LoadChildren(TStreamWrapper &Wrapper)
             if (!cls)
                 return false;
             node.reset(cls->Create(this));
+        } catch (const std::bad_alloc &) {
+            throw; // not damage: the load reports it as such
         } catch (...) {
             return false;
         }

@@ -131,7 +131,10 @@ protected:
 
 private:
     using TStep = bool (TStreamNode::*)(TStreamWrapper &);
+    // Raises EVrnStreamOutOfMemory when memory runs out; a load then leaves a
+    // list without children.
     bool RunWithWrapper(TStreamType StreamType, bool Loading, TStep Step);
+    bool RunWrapped(TStreamType StreamType, bool Loading, TStep Step, bool &OutOfMemory);
 
     friend class TStreamNodeRef;
     std::string FClassName;

@@ -5,11 +5,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <cerrno>
 #include <chrono>
 #include <climits>
 #include <ctime>
-#include <functional>
+#include <new>
+#include <type_traits>
 #include <utility>
 
 namespace {
@@ -75,6 +77,56 @@ public:
 private:
     const std::uint8_t *P;
 };
+
+// Finds where one field lies in the packed record.
+class TFieldLocator {
+public:
+    TFieldLocator(const void *AField, int &AOffset) : Field(AField), Offset(AOffset) {}
+    template <class T>
+    void operator()(const T &V)
+    {
+        if (static_cast<const void *>(&V) == Field)
+            Offset = P;
+        if constexpr (std::is_same_v<T, std::int32_t>)
+            P += 4;
+        else if constexpr (std::is_same_v<T, bool> || std::is_enum_v<T>)
+            P += 1;
+        else
+            P += static_cast<int>(T::StoredSize);
+    }
+
+private:
+    const void *Field;
+    int &Offset;
+    int P = 0;
+};
+
+int LocateField(std::int32_t TBlockHeader::*Field)
+{
+    static const TBlockHeader Probe;
+    int offset = -1;
+    TBlockHeader::Fields(Probe, TFieldLocator(&(Probe.*Field), offset));
+    return offset;
+}
+
+// The position of an int32 field inside the packed block header; the fields
+// that every block patches in place are found once.
+int PackedOffset(std::int32_t TBlockHeader::*Field)
+{
+    using TField = std::int32_t TBlockHeader::*;
+    static const TField Patched[] = {&TBlockHeader::OffsetNext_Block, &TBlockHeader::OffsetNext_Node,
+                                     &TBlockHeader::DataSize, &TBlockHeader::Offsetfooter};
+    static const std::array<int, 4> Offsets = [] {
+        std::array<int, 4> o{};
+        for (std::size_t i = 0; i < o.size(); ++i)
+            o[i] = LocateField(Patched[i]);
+        return o;
+    }();
+    for (std::size_t i = 0; i < Offsets.size(); ++i)
+        if (Patched[i] == Field)
+            return Offsets[i];
+    return LocateField(Field);
+}
 
 std::string DirectoryOf(const std::string &FileName)
 {
@@ -152,6 +204,16 @@ TStreamWrapper::~TStreamWrapper()
     DiscardPending();
 }
 
+void TStreamWrapper::NoteFailure()
+{
+    try {
+        throw;
+    } catch (const std::bad_alloc &) {
+        OutOfMemory = true;
+    } catch (...) {
+    }
+}
+
 void TStreamWrapper::DiscardPending()
 {
     if (PendingName.empty())
@@ -180,11 +242,27 @@ std::int32_t NodeIDDateNumber(int Year, int Month, int Day)
     return fromMarch0 - 305;
 }
 
+static void AppendNumber(std::string &S, std::uint32_t Value)
+{
+    char digits[10]; // the digits of any uint32
+    const auto end = std::to_chars(digits, digits + sizeof digits, Value).ptr;
+    S.append(digits, end);
+}
+
 std::string FormatNodeID(const std::string &NodeClassName, std::int32_t DateNumber, std::int32_t TimeNumber, std::uint32_t Counter)
 {
-    std::string id = NodeClassName + "_" + std::to_string(static_cast<std::uint32_t>(DateNumber)) + ":" +
-                     std::to_string(static_cast<std::uint32_t>(TimeNumber)) + "_" + std::to_string(Counter);
-    return id.substr(0, 50);
+    std::string id;
+    id.reserve(NodeClassName.size() + 33);
+    id += NodeClassName;
+    id += '_';
+    AppendNumber(id, static_cast<std::uint32_t>(DateNumber));
+    id += ':';
+    AppendNumber(id, static_cast<std::uint32_t>(TimeNumber));
+    id += '_';
+    AppendNumber(id, Counter);
+    if (id.size() > 50)
+        id.resize(50);
+    return id;
 }
 
 std::string TStreamWrapper::MakeNodeID(const std::string &NodeClassName)
@@ -192,11 +270,19 @@ std::string TStreamWrapper::MakeNodeID(const std::string &NodeClassName)
     const std::uint32_t counter = NodeIDCounter.fetch_add(1) + 1;
     const auto now = std::chrono::system_clock::now();
     const std::time_t t = std::chrono::system_clock::to_time_t(now);
-    std::tm local{};
-    localtime_r(&t, &local);
+    // A load creates thousands of nodes within one second: the local date
+    // and time of day are split anew only when the second changes.
+    thread_local std::time_t splitSecond = -1;
+    thread_local std::int32_t date = 0, second = 0;
+    if (t != splitSecond) {
+        std::tm local{};
+        localtime_r(&t, &local);
+        date = NodeIDDateNumber(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+        second = (local.tm_hour * 60 + local.tm_min) * 60 + std::min(local.tm_sec, 59);
+        splitSecond = t;
+    }
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-    const std::int32_t time = ((local.tm_hour * 60 + local.tm_min) * 60 + std::min(local.tm_sec, 59)) * 1000 + static_cast<std::int32_t>(ms);
-    return FormatNodeID(NodeClassName, NodeIDDateNumber(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday), time, counter);
+    return FormatNodeID(NodeClassName, date, second * 1000 + static_cast<std::int32_t>(ms), counter);
 }
 
 // --- buffers ---------------------------------------------------------------
@@ -211,6 +297,7 @@ bool TStreamWrapper::WriteBuffer(const void *Buffer, std::int32_t Count)
         Stream->WriteBuffer(Buffer, Count);
         return true;
     } catch (...) {
+        NoteFailure();
         WriteFailed = true;
         return false;
     }
@@ -375,6 +462,7 @@ void TStreamWrapper::ReadRawString(std::int32_t Pos, std::int32_t Count, std::st
         S.assign(static_cast<std::size_t>(n), '\0');
         ReadBuffer(S.data(), n);
     } catch (...) {
+        NoteFailure();
         S.clear();
     }
 }
@@ -417,11 +505,7 @@ bool TStreamWrapper::Open(bool Loading)
         // block links a trip to the file system each.
         auto Scratch = std::make_unique<TMemoryStream>();
         if (!IsWriting() || Loading) {
-            Stream->Seek(0, soBeginning);
-            HuffReset();
-            Result = HuffSetInput(*Stream) && HuffSetOutput(*Scratch);
-            if (Result)
-                HuffDecompress();
+            Result = DecodeContainer(*Scratch);
             Scratch->Seek(0, soBeginning);
         }
         SwapStream = std::move(Stream);
@@ -439,9 +523,49 @@ bool TStreamWrapper::Open(bool Loading)
             SpyMain(Header);
         }
     } catch (...) {
+        NoteFailure();
         Result = false;
     }
     return Result;
+}
+
+bool TStreamWrapper::DecodeContainer(TMemoryStream &Scratch)
+{
+    const auto start = [&] {
+        Scratch.SetSize(0);
+        Stream->Seek(0, soBeginning);
+        HuffReset();
+        return HuffSetInput(*Stream) && HuffSetOutput(Scratch);
+    };
+    if (!start())
+        return false;
+    // The stream header says how long the container is.
+    std::int64_t length = 0;
+    if (HuffDecompressFirst(TStreamHeader::StoredSize) == TStreamHeader::StoredSize) {
+        TStreamHeader header;
+        TStreamHeader::TBytes bytes;
+        std::copy_n(Scratch.Memory(), bytes.size(), bytes.begin());
+        header.Unpack(bytes);
+        length = header.DataSize;
+    }
+    if (!start())
+        return false;
+    if (length < TStreamHeader::StoredSize + TBlockFooter::StoredSize) {
+        // No length to go by: all of it.
+        HuffDecompress();
+        return true;
+    }
+    // One buffer of the container's size, and decoding stops at its end: what
+    // a file holds behind its container is never read, so no damaged or
+    // hostile file makes the load expand more than its container claims. No
+    // byte is coded in less than a bit, which bounds a damaged length.
+    try {
+        Scratch.Reserve(std::min<std::int64_t>(length, 8 * Stream->Size()));
+    } catch (const std::bad_alloc &) {
+        // Decoding grows it as far as the data really reach.
+    }
+    HuffDecompressFirst(length);
+    return true;
 }
 
 bool TStreamWrapper::Close(bool Loading, bool Commit)
@@ -462,6 +586,7 @@ bool TStreamWrapper::Close(bool Loading, bool Commit)
             if (!WriteStreamHeader(Header))
                 Result = false;
         } catch (...) {
+            NoteFailure();
             WriteFailed = true;
             Result = false;
         }
@@ -514,21 +639,35 @@ bool TStreamWrapper::PatchLink(std::int32_t At, std::int32_t TBlockHeader::*Fiel
 {
     if (std::int64_t(At) + TBlockHeader::FieldsSize > Limit)
         return false;
-    TBlockHeader scratch;
-    Seek(At, soBeginning);
-    if (!ReadBlockHeader(scratch))
-        return false;
-    Seek(At, soBeginning);
-    scratch.*Field = Value;
-    return WriteBlockHeader(scratch, false);
+    return WriteHeaderField(At, Field, Value);
 }
 
-bool TStreamWrapper::BlockStep(bool Loading, const std::function<bool()> &Step)
+bool TStreamWrapper::ReadHeaderField(std::int32_t At, std::int32_t TBlockHeader::*Field, std::int32_t &Value)
+{
+    std::uint8_t bytes[4];
+    Seek(At + PackedOffset(Field), soBeginning);
+    if (!ReadBuffer(bytes, 4))
+        return false;
+    Value = GetI32(bytes);
+    return true;
+}
+
+bool TStreamWrapper::WriteHeaderField(std::int32_t At, std::int32_t TBlockHeader::*Field, std::int32_t Value)
+{
+    std::uint8_t bytes[4];
+    PutI32(bytes, Value);
+    Seek(At + PackedOffset(Field), soBeginning);
+    return WriteBuffer(bytes, 4);
+}
+
+template <class F>
+bool TStreamWrapper::BlockStep(bool Loading, F &&Step)
 {
     bool ok = false;
     try {
         ok = Step();
     } catch (...) {
+        NoteFailure();
         ok = false;
     }
     if (!ok && !Loading)
@@ -601,16 +740,18 @@ bool TStreamWrapper::EndBlock(TBlockHeader &AHeader, TBlockFooter &AFooter, bool
             ok = WriteBuffer(Zeros, std::min(fill, ZeroChunk));
         if (Header.WriteBlockFooters)
             ok = WriteBlockFooter(AFooter) && ok;
-        Seek(AFooter.HeaderOffset, soBeginning);
-        // The stored header carries the OffsetNext_Block that a later block patched in.
-        if (ok && ReadBlockHeader(AHeader)) {
+        // The stored header carries the links that later blocks patched in;
+        // the block's length and its footer's position complete it in place.
+        const std::int32_t at = AFooter.HeaderOffset;
+        ok = ok && ReadHeaderField(at, &TBlockHeader::OffsetNext_Block, AHeader.OffsetNext_Block)
+             && ReadHeaderField(at, &TBlockHeader::OffsetNext_Node, AHeader.OffsetNext_Node);
+        if (ok) {
             AHeader.DataSize = Length;
-            if (Header.WriteBlockFooters)
+            ok = WriteHeaderField(at, &TBlockHeader::DataSize, Length);
+            if (ok && Header.WriteBlockFooters) {
                 AHeader.Offsetfooter = Size() - AFooter.FooterSize;
-            Seek(AFooter.HeaderOffset, soBeginning);
-            ok = WriteBlockHeader(AHeader, false);
-        } else {
-            ok = false;
+                ok = WriteHeaderField(at, &TBlockHeader::Offsetfooter, AHeader.Offsetfooter);
+            }
         }
         Seek(0, soEnd);
         return ok;

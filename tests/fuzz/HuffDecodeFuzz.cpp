@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *Data, std::size_t Size
     HuffSetInput(recoded);
     HuffSetOutput(back);
     HuffDecompress();
-    if (back.Data != plain.Data)
+    if (back.Bytes() != plain.Bytes())
         std::abort();
     return 0;
 }

@@ -37,7 +37,7 @@ TEST(Streams, MemoryStreamGrowsAndSeeks)
     m.Seek(4, soBeginning);
     m.WriteBuffer("ab", 2);
     EXPECT_EQ(m.Size(), 6);
-    EXPECT_EQ(m.Data[0], 0);
+    EXPECT_EQ(m.Memory()[0], 0);
     EXPECT_EQ(m.Seek(-1, soEnd), 5);
     char c = 0;
     EXPECT_EQ(m.Read(&c, 10), 1);
@@ -46,7 +46,7 @@ TEST(Streams, MemoryStreamGrowsAndSeeks)
     EXPECT_THROW(m.Seek(-7, soEnd), EStreamError);
     TMemoryStream copy;
     copy.CopyFrom(m, 0);
-    EXPECT_EQ(copy.Data, m.Data);
+    EXPECT_EQ(copy.Bytes(), m.Bytes());
 }
 
 TEST(Streams, ForceDirectoriesCreatesParents)

@@ -22,9 +22,9 @@ Bytes Code(const Bytes &input)
     std::int32_t inputSize = -1, codedSize = -1;
     const std::int32_t result = HuffCompress(inputSize, codedSize);
     EXPECT_EQ(inputSize, static_cast<std::int32_t>(input.size()));
-    EXPECT_EQ(codedSize, static_cast<std::int32_t>(out.Data.size()));
+    EXPECT_EQ(codedSize, static_cast<std::int32_t>(out.Size()));
     EXPECT_EQ(result, codedSize);
-    return out.Data;
+    return out.Bytes();
 }
 
 Bytes Decode(const Bytes &coded)
@@ -34,7 +34,7 @@ Bytes Decode(const Bytes &coded)
     HuffSetInput(in);
     HuffSetOutput(out);
     HuffDecompress();
-    return out.Data;
+    return out.Bytes();
 }
 
 Bytes Text(const std::string &s) { return Bytes(s.begin(), s.end()); }

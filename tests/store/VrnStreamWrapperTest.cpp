@@ -512,7 +512,7 @@ TEST_F(CompressedStreamFile, RoundTrip)
         ASSERT_TRUE(HuffSetInput(in) && HuffSetOutput(decoded));
         HuffDecompress();
     }
-    EXPECT_EQ(decoded.Data, plain);
+    EXPECT_EQ(decoded.Bytes(), plain);
 
     TStreamWrapper &w = Load(true);
     EXPECT_EQ(w.Header.DataSize, 2626);
