@@ -257,6 +257,11 @@ bool TStreamNode::LoadWithType(TStreamType StreamType)
 
 bool TStreamNode::SaveWithType(TStreamType StreamType)
 {
+    // Without block headers a container tells a reader neither how many
+    // children a list holds nor of which class they are: a tree with children
+    // would be written but could not be read back.
+    if (!Settings.WriteBlockHeaders && Count > 0)
+        return false;
     return RunWithWrapper(StreamType, false, &TStreamNode::SaveNode);
 }
 
@@ -373,6 +378,19 @@ bool TStreamNode::SaveNode(TStreamWrapper &Wrapper)
 
 bool TStreamNode::LoadRoot(TStreamWrapper &Wrapper)
 {
+    if (!Wrapper.Header.WriteBlockHeaders) {
+        // The root's data follow the stream header. Such a container holds
+        // no children (a save refuses them), so the root's data must end
+        // where the stream footer begins; anything between could not be read.
+        Header.Count = 0;
+        Header.Objectversion = FileInfo.Objectversion;
+        const bool loaded = LoadNode(Wrapper);
+        try {
+            return loaded && Wrapper.Position() == Wrapper.Header.Offsetfooter;
+        } catch (...) {
+            return false;
+        }
+    }
     // A container whose first block header cannot be read, or names no node,
     // holds no project; the node keeps its own header then.
     TBlockHeader h;
