@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
 #include <new>
 #include <random>
 #include <sys/stat.h>
@@ -168,8 +169,45 @@ TMemoryStream::TMemoryStream(const std::vector<std::uint8_t> &Bytes)
     Pos = 0;
 }
 
+namespace {
+
+// The room that the last scratch stream left for the next one.
+struct TSpareRoom {
+    std::mutex Lock;
+    std::uint8_t *Buf = nullptr;
+    std::int64_t Capacity = 0;
+};
+
+TSpareRoom &SpareRoom()
+{
+    static TSpareRoom spare;
+    return spare;
+}
+
+} // namespace
+
+std::unique_ptr<TMemoryStream> TMemoryStream::Scratch()
+{
+    auto stream = std::make_unique<TMemoryStream>();
+    stream->KeepRoom = true;
+    TSpareRoom &spare = SpareRoom();
+    const std::lock_guard<std::mutex> hold(spare.Lock);
+    std::swap(stream->Buf, spare.Buf);
+    std::swap(stream->Capacity, spare.Capacity);
+    return stream;
+}
+
 TMemoryStream::~TMemoryStream()
 {
+    if (KeepRoom) {
+        // The larger room stays.
+        TSpareRoom &spare = SpareRoom();
+        const std::lock_guard<std::mutex> hold(spare.Lock);
+        if (Capacity > spare.Capacity) {
+            std::swap(Buf, spare.Buf);
+            std::swap(Capacity, spare.Capacity);
+        }
+    }
     std::free(Buf);
 }
 
@@ -224,6 +262,25 @@ std::int64_t TMemoryStream::Write(const void *Buffer, std::int64_t Count)
     Pos = end;
     FSize = std::max(FSize, end);
     return Count;
+}
+
+std::uint8_t *TMemoryStream::WriteRoom(std::int64_t Count)
+{
+    Grow(Pos + std::max<std::int64_t>(Count, 0));
+    ZeroFill(Pos);
+    return Buf + Pos;
+}
+
+void TMemoryStream::Written(std::int64_t N)
+{
+    Pos = std::min(Pos + std::max<std::int64_t>(N, 0), std::max(Capacity, Pos));
+    FSize = std::max(FSize, Pos);
+}
+
+const std::uint8_t *TMemoryStream::ReadRoom(std::int64_t &Count) const
+{
+    Count = std::max<std::int64_t>(FSize - Pos, 0);
+    return Count > 0 ? Buf + Pos : nullptr;
 }
 
 std::int64_t TMemoryStream::Seek(std::int64_t Offset, TSeekOrigin Origin)

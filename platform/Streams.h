@@ -86,6 +86,11 @@ public:
     TMemoryStream() = default;
     explicit TMemoryStream(const std::vector<std::uint8_t> &Bytes);
     ~TMemoryStream() override;
+    // An empty stream for scratch work whose room is kept when it ends, for
+    // the next one: a program that saves and loads again and again takes
+    // that memory from the system once (the system's first touch of fresh
+    // memory costs more than most of the work done in it).
+    static std::unique_ptr<TMemoryStream> Scratch();
     TMemoryStream(const TMemoryStream &) = delete;
     TMemoryStream &operator=(const TMemoryStream &) = delete;
 
@@ -96,6 +101,15 @@ public:
     void SetSize(std::int64_t NewSize) override;
     // Room for Capacity bytes in all, so that writes up to there move nothing.
     void Reserve(std::int64_t Capacity);
+
+    // For bulk writers and readers that work in place. WriteRoom makes room
+    // for Count bytes at the position and gives their address; Written then
+    // takes the first N of them into the stream and moves the position past
+    // them. ReadRoom gives the address of the bytes at the position and how
+    // many there are; a Seek moves past what was taken.
+    std::uint8_t *WriteRoom(std::int64_t Count);
+    void Written(std::int64_t N);
+    const std::uint8_t *ReadRoom(std::int64_t &Count) const;
 
     // The Size() bytes of the stream.
     const std::uint8_t *Memory() const { return Buf; }
@@ -110,6 +124,7 @@ private:
     std::int64_t FSize = 0;
     std::int64_t Capacity = 0;
     std::int64_t Pos = 0;
+    bool KeepRoom = false;
 };
 
 // File system helpers on byte-string names.

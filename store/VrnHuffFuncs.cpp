@@ -75,6 +75,22 @@ TCoderState S;
     throw EHuffError("The coded file is damaged: " + Why + ".");
 }
 
+// The next bytes of the input, at most Max and a chunk: read into the read
+// buffer, or taken in place from a memory stream. Their number; 0 at the end.
+std::int64_t NextInput(const std::uint8_t *&Data, std::int64_t Max = ChunkSize)
+{
+    Max = std::min(Max, ChunkSize);
+    if (auto *memory = dynamic_cast<TMemoryStream *>(S.Input)) {
+        std::int64_t n = 0;
+        Data = memory->ReadRoom(n);
+        n = std::min(n, Max);
+        memory->Seek(n, soCurrent);
+        return n;
+    }
+    Data = S.ReadBuf;
+    return std::max<std::int64_t>(S.Input->Read(S.ReadBuf, Max), 0);
+}
+
 inline void StoreBigEndian64(std::uint8_t *p, std::uint64_t v)
 {
     v = __builtin_bswap64(v);
@@ -105,11 +121,11 @@ void HuffCountFrequencies()
     std::memset(counts, 0, sizeof counts);
     std::uint64_t total = 0;
     for (;;) {
-        const std::int64_t n = S.Input->Read(S.ReadBuf, ChunkSize);
+        const std::uint8_t *p = nullptr;
+        const std::int64_t n = NextInput(p);
         if (n <= 0)
             break;
         total += static_cast<std::uint64_t>(n);
-        const std::uint8_t *p = S.ReadBuf;
         std::int64_t i = 0;
         for (; i + 8 <= n; i += 8) {
             std::uint64_t w;
@@ -340,7 +356,8 @@ void HuffEncode()
     std::int64_t bytesRead = 0;
     std::int64_t bytesWritten = 0;
     for (;;) {
-        const std::int64_t n = S.Input->Read(S.ReadBuf, ChunkSize);
+        const std::uint8_t *in = nullptr;
+        const std::int64_t n = NextInput(in);
         if (n <= 0)
             break;
         bytesRead += n;
@@ -352,7 +369,7 @@ void HuffEncode()
                 bytesWritten += out - S.WriteBuf;
                 out = S.WriteBuf;
             }
-            out = encode(S.ReadBuf + at, S.ReadBuf + std::min(n, at + EncodeRun), out, bits);
+            out = encode(in + at, in + std::min(n, at + EncodeRun), out, bits);
         }
     }
     const int lastBits = bits.Pending;
@@ -508,6 +525,7 @@ void HuffBuildDecodeTree()
 // supplies zero bits; the decoder never accepts a code that reaches them.
 class TBitReader {
 public:
+    TBitReader() = default;
     explicit TBitReader(std::int64_t DataBytes) : Unread(DataBytes) {}
 
     std::uint64_t Bits = 0; // the next bits, left-aligned
@@ -517,7 +535,7 @@ public:
     void Refill()
     {
         if (Pos + 8 <= Avail) {
-            Bits |= LoadBigEndian64(S.ReadBuf + Pos) >> Count;
+            Bits |= LoadBigEndian64(Data + Pos) >> Count;
             Pos += (63 - Count) >> 3;
             Count |= 56;
             return;
@@ -527,7 +545,7 @@ public:
                 Count = 64;
                 return;
             }
-            Bits |= static_cast<std::uint64_t>(S.ReadBuf[Pos++]) << (56 - Count);
+            Bits |= static_cast<std::uint64_t>(Data[Pos++]) << (56 - Count);
             Count += 8;
         }
     }
@@ -543,7 +561,7 @@ private:
     {
         if (Unread == 0)
             return false;
-        const std::int64_t n = S.Input->Read(S.ReadBuf, std::min(Unread, ChunkSize));
+        const std::int64_t n = NextInput(Data, Unread);
         if (n <= 0)
             throw EHuffError("The coded file ends before its size says.");
         Unread -= n;
@@ -552,7 +570,8 @@ private:
         return true;
     }
 
-    std::int64_t Unread;
+    const std::uint8_t *Data = nullptr;
+    std::int64_t Unread = 0;
     std::int64_t Pos = 0;
     std::int64_t Avail = 0;
 };
@@ -563,54 +582,76 @@ inline void StoreLittleEndian64(std::uint8_t *p, std::uint64_t v)
     std::memcpy(p, &v, 8);
 }
 
+// A decoding in steps: where it stands in the bits, and the valid bits not
+// yet decoded.
+struct TDecoding {
+    TBitReader In;
+    std::int64_t Left = 0;
+};
+
+TDecoding D;
+
 [[noreturn]] void TooLarge()
 {
     Damaged("it would decode to more than " + std::to_string(MaxDecodedSize) + " bytes, more than any coding writes");
 }
 
-// Decodes the data into the output, but no more than Limit bytes: with
-// Whole, data beyond that are an error; otherwise decoding stops there and
-// the rest of the input is neither read nor checked. The bytes decoded.
-std::int64_t HuffDecode(std::int64_t Limit, bool Whole)
+// Decodes into the output until the data end or Limit bytes are there, a
+// window at a time: straight into a memory stream, or through the write
+// buffer. The bytes decoded.
+std::int64_t DecodeInto(std::int64_t Limit)
 {
-    const std::int64_t dataBytes = S.InputSize - 5 - S.TableLength;
+    auto *memory = dynamic_cast<TMemoryStream *>(S.Output);
     S.Output->Seek(0, soBeginning);
+    std::int64_t done = 0;
+    while (done < Limit && D.Left > 0) {
+        const std::int64_t size = std::min(ChunkSize, Limit - done);
+        std::uint8_t *window = memory ? memory->WriteRoom(size) : S.WriteBuf;
+        const std::int64_t n = HuffDecodeNext(window, size);
+        if (memory)
+            memory->Written(n);
+        else
+            S.Output->WriteBuffer(window, n);
+        done += n;
+    }
+    return done;
+}
+
+} // namespace
+
+void HuffDecodeBegin()
+{
+    HuffReadTable();
+    HuffBuildDecodeTree();
+    D = TDecoding();
+    const std::int64_t dataBytes = S.InputSize - 5 - S.TableLength;
     if (dataBytes == 0) {
         // What coding an empty input writes; anything else has lost its data.
         if (S.TableLength != 0 || S.LastBits != 8)
             Damaged("it ends after its code table");
-        return 0;
+        return;
     }
     if (S.TableLength == 0)
         Damaged("it holds coded data but no code table");
-    std::int64_t left = (dataBytes - 1) * 8 + S.LastBits; // valid bits not yet decoded
-    // Every code takes at most the longest code's bits: refuse before any
-    // work what would decode to more than the limit whatever the bits say.
-    if (Whole && left / S.MaxCodeLength > Limit)
-        TooLarge();
+    D.Left = (dataBytes - 1) * 8 + S.LastBits;
+    D.In = TBitReader(dataBytes);
     S.Input->Seek(5 + S.TableLength, soBeginning);
+}
 
-    TBitReader in(dataBytes);
+std::int64_t HuffDecodeNext(std::uint8_t *Out, std::int64_t Count)
+{
+    // Locals, so that the stores of values cannot make the compiler reload them.
+    TBitReader in = D.In;
+    std::int64_t left = D.Left;
     const std::uint64_t *lookup = S.Lookup;
-    std::uint8_t *out = S.WriteBuf;
-    std::int64_t written = 0;
+    std::uint8_t *out = Out;
+    std::uint8_t *const end = Out + std::max<std::int64_t>(Count, 0);
     constexpr int Batch = 4; // look-ups per refill: 4 * 12 bits <= 56
-    while (left > 0) {
-        if (out - S.WriteBuf >= ChunkSize) {
-            S.Output->WriteBuffer(S.WriteBuf, out - S.WriteBuf);
-            written += out - S.WriteBuf;
-            out = S.WriteBuf;
-        }
-        const std::int64_t room = Limit - written - (out - S.WriteBuf);
-        if (room <= 0) {
-            if (Whole)
-                TooLarge();
-            break;
-        }
+    while (left > 0 && out < end) {
         if (in.Count < Batch * LookupBits)
             in.Refill();
-        // Far from the end, a batch of short codes needs no end checks.
-        if (left >= Batch * LookupBits && room >= Batch * MaxPerLookup) {
+        // Far from the ends, a batch of short codes needs no end checks.
+        if (left >= Batch * LookupBits && end - out >= Batch * 8) {
             int n = 0;
             for (; n < Batch; ++n) {
                 const std::uint64_t entry = lookup[in.Bits >> (64 - LookupBits)];
@@ -618,7 +659,9 @@ std::int64_t HuffDecode(std::int64_t Limit, bool Whole)
                     break;
                 StoreLittleEndian64(out, entry >> 16);
                 out += (entry >> 8) & 0xFF;
-                const int length = static_cast<int>(entry & 0xF);
+                // Bits 4-7 are 0: the mask is the one a shift applies anyway,
+                // so that the length goes from the table to the shift directly.
+                const int length = static_cast<int>(entry & 63);
                 in.Skip(length);
                 left -= length;
             }
@@ -661,11 +704,10 @@ std::int64_t HuffDecode(std::int64_t Limit, bool Whole)
         left -= length;
         *out++ = symbol;
     }
-    S.Output->WriteBuffer(S.WriteBuf, out - S.WriteBuf);
-    return written + (out - S.WriteBuf);
+    D.In = in;
+    D.Left = left;
+    return out - Out;
 }
-
-} // namespace
 
 void HuffReset()
 {
@@ -713,16 +755,20 @@ std::int32_t HuffCompress(std::int32_t &InputSize, std::int32_t &CodedSize)
 
 void HuffDecompress()
 {
-    HuffReadTable();
-    HuffBuildDecodeTree();
-    HuffDecode(MaxDecodedSize, true);
+    HuffDecodeBegin();
+    // Every code takes at most the longest code's bits: refuse before any
+    // work what would decode to more than the limit whatever the bits say.
+    if (D.Left > 0 && D.Left / S.MaxCodeLength > MaxDecodedSize)
+        TooLarge();
+    DecodeInto(MaxDecodedSize);
+    if (D.Left > 0)
+        TooLarge();
 }
 
 std::int64_t HuffDecompressFirst(std::int64_t Count)
 {
     if (Count <= 0)
         return 0;
-    HuffReadTable();
-    HuffBuildDecodeTree();
-    return HuffDecode(std::min(Count, MaxDecodedSize), false);
+    HuffDecodeBegin();
+    return DecodeInto(std::min(Count, MaxDecodedSize));
 }

@@ -30,3 +30,10 @@ void HuffDecompress();
 // Decodes only the first Count bytes (fewer where the data end before) and
 // leaves the rest of the coded input unread and unchecked; the bytes decoded.
 std::int64_t HuffDecompressFirst(std::int64_t Count);
+// Decoding in steps, for a reader that takes the bytes as it needs them:
+// HuffDecodeBegin (after HuffReset and HuffSetInput) reads the code table;
+// each HuffDecodeNext decodes at most Count further bytes into Out, fewer
+// only where the data end, and gives their number. Both raise EHuffError on
+// damage.
+void HuffDecodeBegin();
+std::int64_t HuffDecodeNext(std::uint8_t *Out, std::int64_t Count);

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstring>
 #include <ctime>
 #include <new>
 #include <type_traits>
@@ -146,6 +147,72 @@ std::atomic<std::uint32_t> NodeIDCounter{0};
 
 constexpr std::int32_t ZeroChunk = 256;
 const std::uint8_t Zeros[ZeroChunk] = {};
+
+// The container of a load, decoded as the reader goes: only a window of it is
+// in memory at a time. The reader only moves forward (every block ends behind
+// the header it read last), so a position before the window reads nothing,
+// like one beyond the data. Its size is the length the stream header gave.
+class TDecodingStream : public TStream {
+public:
+    explicit TDecodingStream(std::int64_t ALength)
+        : Length(ALength), Room(std::min(ALength, WindowSize)), Window(TMemoryStream::Scratch())
+    {
+        Buf = Window->WriteRoom(Room);
+        HuffDecodeBegin();
+    }
+
+    std::int64_t Read(void *Buffer, std::int64_t Count) override
+    {
+        std::int64_t done = 0;
+        while (done < Count && Pos >= Start) {
+            if (Pos >= Start + Filled) {
+                if (!Advance())
+                    break;
+                continue;
+            }
+            const std::int64_t n = std::min(Count - done, Start + Filled - Pos);
+            std::memcpy(static_cast<std::uint8_t *>(Buffer) + done, Buf + (Pos - Start), static_cast<std::size_t>(n));
+            Pos += n;
+            done += n;
+        }
+        return done;
+    }
+    std::int64_t Write(const void *, std::int64_t) override { return 0; }
+    std::int64_t Seek(std::int64_t Offset, TSeekOrigin Origin) override
+    {
+        const std::int64_t base = Origin == soBeginning ? 0 : Origin == soCurrent ? Pos : Length;
+        if (base + Offset < 0)
+            throw EStreamError("Stream seek error");
+        Pos = base + Offset;
+        return Pos;
+    }
+    std::int64_t Size() override { return Length; }
+    void SetSize(std::int64_t) override { throw EStreamError("Stream size error"); }
+
+private:
+    static constexpr std::int64_t WindowSize = 1 << 18;
+
+    // The window after the current one; false when the data or the container end.
+    bool Advance()
+    {
+        if (Ended || Start + Filled >= Length)
+            return false;
+        Start += Filled;
+        const std::int64_t want = std::min(Room, Length - Start);
+        Filled = HuffDecodeNext(Buf, want);
+        Ended = Filled < want;
+        return Filled > 0;
+    }
+
+    std::int64_t Length;
+    std::int64_t Room;
+    std::unique_ptr<TMemoryStream> Window;
+    std::uint8_t *Buf = nullptr;
+    std::int64_t Start = 0;  // the container position of the window's first byte
+    std::int64_t Filled = 0; // decoded bytes in the window
+    std::int64_t Pos = 0;
+    bool Ended = false;
+};
 
 } // namespace
 
@@ -503,11 +570,11 @@ bool TStreamWrapper::Open(bool Loading)
         // cannot collide with another save or load, leaves nothing behind
         // whatever happens, and spares the many small reads and writes of the
         // block links a trip to the file system each.
-        auto Scratch = std::make_unique<TMemoryStream>();
-        if (!IsWriting() || Loading) {
-            Result = DecodeContainer(*Scratch);
-            Scratch->Seek(0, soBeginning);
-        }
+        std::unique_ptr<TStream> Scratch;
+        if (!IsWriting() || Loading)
+            Scratch = DecodeContainer(Loading && Mode == 0);
+        else
+            Scratch = TMemoryStream::Scratch();
         SwapStream = std::move(Stream);
         Stream = std::move(Scratch);
     }
@@ -529,43 +596,49 @@ bool TStreamWrapper::Open(bool Loading)
     return Result;
 }
 
-bool TStreamWrapper::DecodeContainer(TMemoryStream &Scratch)
+std::unique_ptr<TStream> TStreamWrapper::DecodeContainer(bool Streaming)
 {
-    const auto start = [&] {
-        Scratch.SetSize(0);
+    const auto start = [&](TStream &Output) {
         Stream->Seek(0, soBeginning);
         HuffReset();
-        return HuffSetInput(*Stream) && HuffSetOutput(Scratch);
+        HuffSetInput(*Stream);
+        HuffSetOutput(Output);
     };
-    if (!start())
-        return false;
-    // The stream header says how long the container is.
+    // The stream header says how long the container is. No byte is coded in
+    // less than a bit, which bounds a damaged length.
     std::int64_t length = 0;
-    if (HuffDecompressFirst(TStreamHeader::StoredSize) == TStreamHeader::StoredSize) {
-        TStreamHeader header;
-        TStreamHeader::TBytes bytes;
-        std::copy_n(Scratch.Memory(), bytes.size(), bytes.begin());
-        header.Unpack(bytes);
-        length = header.DataSize;
+    {
+        TMemoryStream header;
+        start(header);
+        if (HuffDecompressFirst(TStreamHeader::StoredSize) == TStreamHeader::StoredSize) {
+            TStreamHeader h;
+            TStreamHeader::TBytes bytes;
+            std::copy_n(header.Memory(), bytes.size(), bytes.begin());
+            h.Unpack(bytes);
+            length = std::min<std::int64_t>(h.DataSize, 8 * Stream->Size());
+        }
     }
-    if (!start())
-        return false;
-    if (length < TStreamHeader::StoredSize + TBlockFooter::StoredSize) {
-        // No length to go by: all of it.
-        HuffDecompress();
-        return true;
+    const bool known = length >= TStreamHeader::StoredSize + TBlockFooter::StoredSize;
+    // What a file holds behind its container is never read: no damaged or
+    // hostile file makes a load expand more than its container claims.
+    if (known && Streaming) {
+        start(*Stream);
+        return std::make_unique<TDecodingStream>(length);
     }
-    // One buffer of the container's size, and decoding stops at its end: what
-    // a file holds behind its container is never read, so no damaged or
-    // hostile file makes the load expand more than its container claims. No
-    // byte is coded in less than a bit, which bounds a damaged length.
-    try {
-        Scratch.Reserve(std::min<std::int64_t>(length, 8 * Stream->Size()));
-    } catch (const std::bad_alloc &) {
-        // Decoding grows it as far as the data really reach.
+    auto scratch = TMemoryStream::Scratch();
+    start(*scratch);
+    if (!known) {
+        HuffDecompress(); // no length to go by: all of it
+    } else {
+        try {
+            scratch->Reserve(length);
+        } catch (const std::bad_alloc &) {
+            // Decoding grows it as far as the data really reach.
+        }
+        HuffDecompressFirst(length);
     }
-    HuffDecompressFirst(length);
-    return true;
+    scratch->Seek(0, soBeginning);
+    return scratch;
 }
 
 bool TStreamWrapper::Close(bool Loading, bool Commit)

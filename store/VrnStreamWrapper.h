@@ -270,8 +270,9 @@ protected:
     void DiscardPending();
     // In a handler that turns a failure into False: notes memory running out.
     void NoteFailure();
-    // Decodes the coded container of Stream into Scratch.
-    bool DecodeContainer(TMemoryStream &Scratch);
+    // The decoded container of Stream: with Streaming, decoded as it is
+    // read (for a reader that only moves forward), else all of it at once.
+    std::unique_ptr<TStream> DecodeContainer(bool Streaming);
 
     // Name of the file in the target's directory that replaces the target at
     // a successful Close; empty when there is none.

@@ -752,8 +752,8 @@ TEST_F(StreamList, RunningOutOfMemory)
     GTEST_SKIP() << "the sanitizer's allocator cannot work under a limit of the address space";
 #endif
     // A coded file whose codes are the bytes themselves (8 bits each), so
-    // that the data are the container: a stream header announcing 1 GB, then
-    // that many zero bytes, stored sparse.
+    // that its data are the container: a root whose text claims 900 MB, and
+    // that many zero bytes after it, stored sparse.
     TBytes coded{0, 0, 3, 0, 0};
     for (int v = 0; v < 256; ++v)
         coded.insert(coded.end(), {static_cast<std::uint8_t>(v), 8, static_cast<std::uint8_t>(v)});
@@ -762,6 +762,13 @@ TEST_F(StreamList, RunningOutOfMemory)
     header.DataSize = 1 << 30;
     const auto fields = header.Pack();
     coded.insert(coded.end(), fields.begin(), fields.end());
+    coded.resize(coded.size() + 70);
+    TBlockHeader root;
+    root.ID = "root";
+    root.ClassName = "TTestList";
+    const auto rootFields = root.Pack();
+    coded.insert(coded.end(), rootFields.begin(), rootFields.end());
+    coded.insert(coded.end(), {0, 0, 0x40, 0x38}); // the text's length: 0x38400000 bytes
     {
         std::ofstream(name, std::ios::binary).write(reinterpret_cast<const char *>(coded.data()), static_cast<long>(coded.size()));
     }
