@@ -13,6 +13,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -637,6 +638,34 @@ TEST_F(StreamList, SettingsOfALoadOrSave)
     EXPECT_THROW(loaded.LoadFromFile(dir.filePath("missing.tst").toStdString()), EVrnStreamWrapCreate);
     EXPECT_EQ(loaded.Count, 0);
     EXPECT_EQ(loaded.Wrappers, nullptr);
+}
+
+// A load decodes the container as it reads it, a window of 256 KB at a time:
+// data, block ends and long strings that cross the windows read back whole.
+TEST_F(StreamList, LoadsContainersLargerThanADecodingWindow)
+{
+    TTestList tree(nullptr);
+    tree.Text = std::string(600000, 'R'); // one text over three windows
+    std::mt19937 rng(3);
+    for (int i = 0; i < 300; ++i) {
+        std::string text(static_cast<std::size_t>(rng() % 9000), ' ');
+        for (char &c : text)
+            c = static_cast<char>(rng() % 40 + 'A');
+        tree.Node(text)->Marker = static_cast<std::uint8_t>(i % 200); // 0xEE would fail its read
+    }
+    auto *inner = new TTestList(&tree);
+    tree.AddChild(inner);
+    inner->Node(std::string(300000, 'i'));
+    ASSERT_TRUE(tree.SaveToFile(name));
+    TTestList loaded(nullptr);
+    ASSERT_TRUE(loaded.LoadFromFile(name));
+    ASSERT_EQ(loaded.Count, tree.Count);
+    EXPECT_EQ(loaded.Text, tree.Text);
+    for (int i = 0; i < 300; ++i) {
+        EXPECT_EQ(Child<TTestNode>(loaded, i)->Text, Child<TTestNode>(tree, i)->Text) << i;
+        EXPECT_EQ(Child<TTestNode>(loaded, i)->Marker, i % 200);
+    }
+    EXPECT_EQ(Child<TTestNode>(*Child<TTestList>(loaded, 300), 0)->Text, std::string(300000, 'i'));
 }
 
 // Without block headers nothing in a container says how many children a list
