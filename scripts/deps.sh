@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fontconfig fonts-dejavu-core
   clang libclang-rt-14-dev
+  zstd xvfb xauth xdotool # scripts/bench.sh: zstd beside the coder, start-up on Xvfb
 )
 missing=()
 for p in "${packages[@]}"; do
