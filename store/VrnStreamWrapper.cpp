@@ -566,10 +566,10 @@ bool TStreamWrapper::Open(bool Loading)
 {
     bool Result = true;
     if (Compressing()) {
-        // The uncoded container lives in a private scratch in memory: it
-        // cannot collide with another save or load, leaves nothing behind
-        // whatever happens, and spares the many small reads and writes of the
-        // block links a trip to the file system each.
+        // The uncoded container lives in private memory: it cannot collide
+        // with another save or load, leaves nothing behind whatever happens,
+        // and spares the many small reads and writes of the block links a
+        // trip to the file system each. A load decodes it as it reads it.
         std::unique_ptr<TStream> Scratch;
         if (!IsWriting() || Loading)
             Scratch = DecodeContainer(Loading && Mode == 0);
@@ -598,18 +598,18 @@ bool TStreamWrapper::Open(bool Loading)
 
 std::unique_ptr<TStream> TStreamWrapper::DecodeContainer(bool Streaming)
 {
-    const auto start = [&](TStream &Output) {
+    const auto start = [&] {
         Stream->Seek(0, soBeginning);
         HuffReset();
         HuffSetInput(*Stream);
-        HuffSetOutput(Output);
     };
     // The stream header says how long the container is. No byte is coded in
     // less than a bit, which bounds a damaged length.
     std::int64_t length = 0;
     {
         TMemoryStream header;
-        start(header);
+        start();
+        HuffSetOutput(header);
         if (HuffDecompressFirst(TStreamHeader::StoredSize) == TStreamHeader::StoredSize) {
             TStreamHeader h;
             TStreamHeader::TBytes bytes;
@@ -622,11 +622,12 @@ std::unique_ptr<TStream> TStreamWrapper::DecodeContainer(bool Streaming)
     // What a file holds behind its container is never read: no damaged or
     // hostile file makes a load expand more than its container claims.
     if (known && Streaming) {
-        start(*Stream);
+        start();
         return std::make_unique<TDecodingStream>(length);
     }
     auto scratch = TMemoryStream::Scratch();
-    start(*scratch);
+    start();
+    HuffSetOutput(*scratch);
     if (!known) {
         HuffDecompress(); // no length to go by: all of it
     } else {
