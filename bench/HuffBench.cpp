@@ -1,9 +1,17 @@
 // Coding and decoding speed of the project-file coder on 64 MB of mixed data,
-// beside gzip -1 on the same bytes when gzip is installed.
+// beside gzip -1 / gzip -d and zstd -1 / zstd -d on the same bytes in the same
+// run (where installed; their input is read from the page cache, their
+// output goes to /dev/null).
+//
+//   huff_bench [--runs R]   R runs each (default 5); a line per figure:
+//                           "rate NAME MB/s.." (MB/s of uncoded bytes per run),
+//                           then a table with the best and the median run.
 #include "store/VrnHuffFuncs.h"
 
 #include "platform/Streams.h"
 
+#include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +19,7 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 #include <vector>
 
@@ -66,92 +75,153 @@ Bytes MixedInput()
     return out;
 }
 
-double Seconds(const std::function<void()> &f)
+// Numbers as text without the C library's locale.
+std::string Fixed(double Value, int Decimals)
 {
-    double best = 1e30;
-    for (int i = 0; i < 3; ++i) {
-        const auto t0 = std::chrono::steady_clock::now();
-        f();
-        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
-    }
-    return best;
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, Value, std::chars_format::fixed, Decimals);
+    return std::string(buf, r.ptr);
 }
 
-void Code(TStream &in, TStream &out)
+std::string Padded(const std::string &S, std::size_t Width)
+{
+    return S.size() >= Width ? S : std::string(Width - S.size(), ' ') + S;
+}
+
+// MB/s of the uncoded input, one per run.
+std::vector<double> Rates(int Runs, const std::function<bool()> &F)
+{
+    std::vector<double> rates;
+    for (int i = 0; i < Runs; ++i) {
+        const auto t0 = std::chrono::steady_clock::now();
+        if (!F())
+            return {};
+        const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        rates.push_back(static_cast<double>(InputSize) / 1e6 / s);
+    }
+    return rates;
+}
+
+struct TFigure {
+    std::string Name;
+    std::vector<double> Rates;
+    double Ratio;
+};
+
+void PrintRates(const TFigure &F)
+{
+    std::string line = "rate " + F.Name;
+    for (double r : F.Rates)
+        line += " " + Fixed(r, 1);
+    std::puts(line.c_str());
+}
+
+void Code(TStream &In, TStream &Out)
 {
     HuffReset();
-    HuffSetInput(in);
-    HuffSetOutput(out);
+    HuffSetInput(In);
+    HuffSetOutput(Out);
     std::int32_t inputSize, codedSize;
     HuffCompress(inputSize, codedSize);
 }
 
-void Decode(TStream &in, TStream &out)
+void Decode(TStream &In, TStream &Out)
 {
     HuffReset();
-    HuffSetInput(in);
-    HuffSetOutput(out);
+    HuffSetInput(In);
+    HuffSetOutput(Out);
     HuffDecompress();
 }
 
-void Row(const char *name, double codeSec, double decodeSec, double ratio)
+bool Installed(const char *Tool)
 {
-    const double mb = static_cast<double>(InputSize) / 1e6;
-    std::printf("%-28s %10.0f %10.0f %9.1f%%\n", name, mb / codeSec, mb / decodeSec, ratio * 100);
+    return std::system(("command -v " + std::string(Tool) + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+long long FileSize(const std::string &Name)
+{
+    try {
+        TFileStream f(Name, fmOpenRead);
+        return f.Size();
+    } catch (...) {
+        return 0;
+    }
 }
 
 } // namespace
 
-int main()
+int main(int argc, char **argv)
 {
+    int runs = 5;
+    if (argc == 3 && std::string_view(argv[1]) == "--runs")
+        std::from_chars(argv[2], argv[2] + std::strlen(argv[2]), runs);
+    runs = std::max(runs, 1);
+
     const Bytes input = MixedInput();
-    std::printf("%zu MB mixed input; MB/s of uncoded bytes, best of 3\n\n", InputSize >> 20);
-    std::printf("%-28s %10s %10s %10s\n", "", "code", "decode", "size");
+    std::vector<TFigure> figures;
 
     TMemoryStream plain(input), coded, back;
-    const double codeMem = Seconds([&] { coded.SetSize(0); Code(plain, coded); });
-    const double decodeMem = Seconds([&] { back.SetSize(0); Decode(coded, back); });
-    if (back.Data != input) {
+    const auto code = Rates(runs, [&] {
+        coded.SetSize(0);
+        Code(plain, coded);
+        return true;
+    });
+    const auto decode = Rates(runs, [&] {
+        back.SetSize(0);
+        Decode(coded, back);
+        return true;
+    });
+    if (back.Bytes() != input) {
         std::fprintf(stderr, "round trip failed\n");
         return 1;
     }
-    const double ratio = static_cast<double>(coded.Data.size()) / static_cast<double>(input.size());
-    Row("Huffman, memory streams", codeMem, decodeMem, ratio);
+    const double ratio = static_cast<double>(coded.Size()) / static_cast<double>(input.size());
+    figures.push_back({"huffman-code", code, ratio});
+    figures.push_back({"huffman-decode", decode, ratio});
 
     char dirTemplate[] = "/tmp/huffbenchXXXXXX";
     if (!mkdtemp(dirTemplate))
         return 1;
     const std::string dir = dirTemplate;
-    const std::string plainName = dir + "/clip.tmp", codedName = dir + "/coded.arv", backName = dir + "/back.tmp";
+    const std::string plainName = dir + "/plain";
     {
         TFileStream f(plainName, fmCreate);
         f.WriteBuffer(input.data(), static_cast<std::int64_t>(input.size()));
     }
-    const double codeFile = Seconds([&] {
-        TFileStream in(plainName, fmOpenRead), out(codedName, fmCreate);
-        Code(in, out);
-    });
-    const double decodeFile = Seconds([&] {
-        TFileStream in(codedName, fmOpenRead), out(backName, fmCreate);
-        Decode(in, out);
-    });
-    Row("Huffman, files", codeFile, decodeFile, ratio);
-
-    if (std::system("command -v gzip >/dev/null 2>&1") == 0) {
-        const std::string gz = dir + "/plain.gz";
-        int rc = 0;
-        const double gzipCode = Seconds([&] { rc |= std::system(("gzip -1 -c " + plainName + " > " + gz).c_str()); });
-        const double gzipDecode = Seconds([&] { rc |= std::system(("gzip -d -c " + gz + " > " + backName).c_str()); });
-        TFileStream g(gz, fmOpenRead);
-        Row(rc == 0 ? "gzip -1 / gzip -d, files" : "gzip (failed)", gzipCode, gzipDecode,
-            static_cast<double>(g.Size()) / static_cast<double>(input.size()));
-        DeleteFile(gz);
-    } else {
-        std::printf("gzip not installed\n");
+    struct TTool {
+        const char *Name, *Code, *Decode, *Suffix;
+    };
+    for (const TTool &tool : {TTool{"gzip", "gzip -1 -c", "gzip -d -c", ".gz"},
+                              TTool{"zstd", "zstd -q -1 -c", "zstd -q -d -c", ".zst"}}) {
+        if (!Installed(tool.Name)) {
+            std::printf("%s not installed\n", tool.Name);
+            continue;
+        }
+        const std::string packed = plainName + tool.Suffix;
+        std::system((std::string(tool.Code) + " " + plainName + " > " + packed).c_str());
+        const double r = static_cast<double>(FileSize(packed)) / static_cast<double>(input.size());
+        const auto c = Rates(runs, [&] { return std::system((std::string(tool.Code) + " " + plainName + " >/dev/null").c_str()) == 0; });
+        const auto d = Rates(runs, [&] { return std::system((std::string(tool.Decode) + " " + packed + " >/dev/null").c_str()) == 0; });
+        figures.push_back({std::string(tool.Name) + "-code", c, r});
+        figures.push_back({std::string(tool.Name) + "-decode", d, r});
+        DeleteFile(packed);
     }
     DeleteFile(plainName);
-    DeleteFile(codedName);
-    DeleteFile(backName);
     rmdir(dir.c_str());
+
+    for (const TFigure &f : figures)
+        PrintRates(f);
+    std::printf("\n%zu MB mixed input, MB/s of uncoded bytes, %d runs\n", InputSize >> 20, runs);
+    std::printf("%-16s %10s %10s %10s\n", "", "best", "median", "size");
+    for (TFigure f : figures) {
+        if (f.Rates.empty()) {
+            std::printf("%-16s %10s\n", f.Name.c_str(), "failed");
+            continue;
+        }
+        std::sort(f.Rates.begin(), f.Rates.end());
+        const double median = f.Rates[f.Rates.size() / 2];
+        std::printf("%-16s %s %s %s%%\n", f.Name.c_str(), Padded(Fixed(f.Rates.back(), 0), 10).c_str(),
+                    Padded(Fixed(median, 0), 10).c_str(), Padded(Fixed(f.Ratio * 100, 1), 10).c_str());
+    }
     return 0;
 }

@@ -6,10 +6,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -184,13 +187,90 @@ void TFileStream::Flush()
         throw EWriteError(std::string("Stream flush error. ") + std::strerror(errno));
 }
 
+TMemoryStream::TMemoryStream(const std::vector<std::uint8_t> &Bytes)
+{
+    Write(Bytes.data(), static_cast<std::int64_t>(Bytes.size()));
+    Pos = 0;
+}
+
+namespace {
+
+// The room that the last scratch stream left for the next one.
+struct TSpareRoom {
+    std::mutex Lock;
+    std::uint8_t *Buf = nullptr;
+    std::int64_t Capacity = 0;
+};
+
+TSpareRoom &SpareRoom()
+{
+    static TSpareRoom spare;
+    return spare;
+}
+
+} // namespace
+
+std::unique_ptr<TMemoryStream> TMemoryStream::Scratch()
+{
+    auto stream = std::make_unique<TMemoryStream>();
+    stream->KeepRoom = true;
+    TSpareRoom &spare = SpareRoom();
+    const std::lock_guard<std::mutex> hold(spare.Lock);
+    std::swap(stream->Buf, spare.Buf);
+    std::swap(stream->Capacity, spare.Capacity);
+    return stream;
+}
+
+TMemoryStream::~TMemoryStream()
+{
+    if (KeepRoom) {
+        // The larger room stays.
+        TSpareRoom &spare = SpareRoom();
+        const std::lock_guard<std::mutex> hold(spare.Lock);
+        if (Capacity > spare.Capacity) {
+            std::swap(Buf, spare.Buf);
+            std::swap(Capacity, spare.Capacity);
+        }
+    }
+    std::free(Buf);
+}
+
+void TMemoryStream::Reserve(std::int64_t NewCapacity)
+{
+    if (NewCapacity <= Capacity)
+        return;
+    if (NewCapacity > PTRDIFF_MAX)
+        throw std::bad_alloc();
+    // Large blocks are fresh pages of the system, moved rather than copied
+    // when they grow, so reserving more than is used costs address space only.
+    void *p = std::realloc(Buf, static_cast<size_t>(NewCapacity));
+    if (!p)
+        throw std::bad_alloc();
+    Buf = static_cast<std::uint8_t *>(p);
+    Capacity = NewCapacity;
+}
+
+void TMemoryStream::Grow(std::int64_t Needed)
+{
+    if (Needed <= Capacity)
+        return;
+    Reserve(std::max({Needed, Capacity * 2, std::int64_t{4096}}));
+}
+
+void TMemoryStream::ZeroFill(std::int64_t Up)
+{
+    if (Up > FSize) {
+        std::memset(Buf + FSize, 0, static_cast<size_t>(Up - FSize));
+        FSize = Up;
+    }
+}
+
 std::int64_t TMemoryStream::Read(void *Buffer, std::int64_t Count)
 {
-    const std::int64_t size = Size();
-    if (Count <= 0 || Pos >= size)
+    if (Count <= 0 || Pos >= FSize)
         return 0;
-    const std::int64_t n = std::min(Count, size - Pos);
-    std::memcpy(Buffer, Data.data() + Pos, static_cast<size_t>(n));
+    const std::int64_t n = std::min(Count, FSize - Pos);
+    std::memcpy(Buffer, Buf + Pos, static_cast<size_t>(n));
     Pos += n;
     return n;
 }
@@ -199,16 +279,37 @@ std::int64_t TMemoryStream::Write(const void *Buffer, std::int64_t Count)
 {
     if (Count <= 0)
         return 0;
-    if (Pos + Count > Size())
-        Data.resize(static_cast<size_t>(Pos + Count));
-    std::memcpy(Data.data() + Pos, Buffer, static_cast<size_t>(Count));
-    Pos += Count;
+    const std::int64_t end = Pos + Count;
+    Grow(end);
+    ZeroFill(Pos);
+    std::memcpy(Buf + Pos, Buffer, static_cast<size_t>(Count));
+    Pos = end;
+    FSize = std::max(FSize, end);
     return Count;
+}
+
+std::uint8_t *TMemoryStream::WriteRoom(std::int64_t Count)
+{
+    Grow(Pos + std::max<std::int64_t>(Count, 0));
+    ZeroFill(Pos);
+    return Buf + Pos;
+}
+
+void TMemoryStream::Written(std::int64_t N)
+{
+    Pos = std::min(Pos + std::max<std::int64_t>(N, 0), std::max(Capacity, Pos));
+    FSize = std::max(FSize, Pos);
+}
+
+const std::uint8_t *TMemoryStream::ReadRoom(std::int64_t &Count) const
+{
+    Count = std::max<std::int64_t>(FSize - Pos, 0);
+    return Count > 0 ? Buf + Pos : nullptr;
 }
 
 std::int64_t TMemoryStream::Seek(std::int64_t Offset, TSeekOrigin Origin)
 {
-    const std::int64_t base = Origin == soBeginning ? 0 : Origin == soCurrent ? Pos : Size();
+    const std::int64_t base = Origin == soBeginning ? 0 : Origin == soCurrent ? Pos : FSize;
     if (base + Offset < 0)
         throw EStreamError("Stream seek error");
     Pos = base + Offset;
@@ -217,8 +318,11 @@ std::int64_t TMemoryStream::Seek(std::int64_t Offset, TSeekOrigin Origin)
 
 void TMemoryStream::SetSize(std::int64_t NewSize)
 {
-    Data.resize(static_cast<size_t>(std::max<std::int64_t>(NewSize, 0)));
-    Pos = std::min(Pos, Size());
+    NewSize = std::max<std::int64_t>(NewSize, 0);
+    Grow(NewSize);
+    ZeroFill(NewSize);
+    FSize = NewSize;
+    Pos = std::min(Pos, FSize);
 }
 
 bool FileExists(const std::string &FileName)

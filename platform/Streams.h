@@ -86,22 +86,54 @@ protected:
     int Fd = -1;
 };
 
-// A stream in memory, growing as it is written.
+// A stream in memory, growing as it is written. The room doubles when it is
+// short and is never cleared ahead: only bytes between the end and a position
+// written or sized beyond it read as zeros. Growth raises std::bad_alloc when
+// memory runs out; the stream then stays as it was.
 class TMemoryStream : public TStream {
 public:
     TMemoryStream() = default;
-    explicit TMemoryStream(std::vector<std::uint8_t> bytes) : Data(std::move(bytes)) {}
+    explicit TMemoryStream(const std::vector<std::uint8_t> &Bytes);
+    ~TMemoryStream() override;
+    // An empty stream for scratch work whose room is kept when it ends, for
+    // the next one: a program that saves and loads again and again takes
+    // that memory from the system once (the system's first touch of fresh
+    // memory costs more than most of the work done in it).
+    static std::unique_ptr<TMemoryStream> Scratch();
+    TMemoryStream(const TMemoryStream &) = delete;
+    TMemoryStream &operator=(const TMemoryStream &) = delete;
 
     std::int64_t Read(void *Buffer, std::int64_t Count) override;
     std::int64_t Write(const void *Buffer, std::int64_t Count) override;
     std::int64_t Seek(std::int64_t Offset, TSeekOrigin Origin) override;
-    std::int64_t Size() override { return static_cast<std::int64_t>(Data.size()); }
+    std::int64_t Size() override { return FSize; }
     void SetSize(std::int64_t NewSize) override;
+    // Room for Capacity bytes in all, so that writes up to there move nothing.
+    void Reserve(std::int64_t Capacity);
 
-    std::vector<std::uint8_t> Data;
+    // For bulk writers and readers that work in place. WriteRoom makes room
+    // for Count bytes at the position and gives their address; Written then
+    // takes the first N of them into the stream and moves the position past
+    // them. ReadRoom gives the address of the bytes at the position and how
+    // many there are; a Seek moves past what was taken.
+    std::uint8_t *WriteRoom(std::int64_t Count);
+    void Written(std::int64_t N);
+    const std::uint8_t *ReadRoom(std::int64_t &Count) const;
+
+    // The Size() bytes of the stream.
+    const std::uint8_t *Memory() const { return Buf; }
+    std::vector<std::uint8_t> Bytes() const { return std::vector<std::uint8_t>(Buf, Buf + FSize); }
 
 private:
+    // Makes room for Needed bytes, at least doubling the room.
+    void Grow(std::int64_t Needed);
+    void ZeroFill(std::int64_t Up);
+
+    std::uint8_t *Buf = nullptr;
+    std::int64_t FSize = 0;
+    std::int64_t Capacity = 0;
     std::int64_t Pos = 0;
+    bool KeepRoom = false;
 };
 
 // File system helpers on byte-string names.

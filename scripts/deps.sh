@@ -9,6 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth openbox x11-utils xdotool wmctrl
   locales
+  zstd # scripts/bench.sh: zstd beside the coder
 )
 missing=()
 for p in "${packages[@]}"; do

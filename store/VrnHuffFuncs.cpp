@@ -3,6 +3,7 @@
 #include "platform/Streams.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <cstring>
 #include <string>
@@ -14,14 +15,21 @@ constexpr int TableBufferSize = MaxTableLength + 4;
 // Chunks larger than the layout's 32768 bytes mean fewer calls into the
 // streams; chunking never changes the coded bytes.
 constexpr std::int64_t ChunkSize = 1 << 18;
-// The decoder resolves codes of up to this many bits (and often the next code
-// too) with one table look-up, and walks the code tree only for longer ones.
+// The coder codes the input in runs of this many bytes, each of which fits
+// the room the write buffer keeps behind a chunk (at most 7 bytes per byte).
+constexpr std::int64_t EncodeRun = 1 << 13;
+// The decoder resolves codes of up to this many bits (and as many following
+// codes as the bits hold, up to MaxPerLookup) with one table look-up, and
+// walks the code tree only for longer ones.
 constexpr int LookupBits = 12;
+constexpr int MaxPerLookup = 6;
 constexpr int PoolSize = 512;
 // With at most INT32_MAX input bytes a code is at most 44 bits long (a leaf at
 // depth d needs a total weight of at least Fibonacci(d + 2)), so every code
 // fits the coder's 64-bit accumulator beside a partial byte.
 constexpr int MaxFastCodeLength = 56;
+// The coder never codes more, so no coded file decodes to more.
+constexpr std::int64_t MaxDecodedSize = INT32_MAX;
 
 struct THuffNode {
     THuffNode *Left;
@@ -39,11 +47,6 @@ struct THuffCode {
     std::int32_t Length;
 };
 
-struct TFastCode {
-    std::uint64_t Value; // the code in the low Length bits
-    int Length;
-};
-
 // The one coder state: a single coding or decoding runs at a time.
 struct TCoderState {
     TStream *Input;
@@ -56,11 +59,13 @@ struct TCoderState {
     std::uint8_t TableBuffer[TableBufferSize];
     THuffCode Codes[256];
     THuffNode Pool[PoolSize];
-    TFastCode FastCodes[256];
-    std::uint32_t Lookup[1 << LookupBits];  // see FillLookup
-    std::uint32_t Lookup1[1 << LookupBits]; // the same with one code per entry
+    // Coding: per value its code in bits 8-63 and the code's length in bits 0-7.
+    std::uint64_t FastCodes[256];
+    int MaxCodeLength;
+    std::uint32_t Lookup1[1 << LookupBits]; // see FillLookup
+    std::uint64_t Lookup[1 << LookupBits];  // see MultiLookup
     std::uint8_t ReadBuf[ChunkSize];
-    std::uint8_t WriteBuf[ChunkSize + 8]; // room for one 8-byte store past the chunk
+    std::uint8_t WriteBuf[ChunkSize + 8 * EncodeRun];
 };
 
 TCoderState S;
@@ -68,6 +73,22 @@ TCoderState S;
 [[noreturn]] void Damaged(const std::string &Why)
 {
     throw EHuffError("The coded file is damaged: " + Why + ".");
+}
+
+// The next bytes of the input, at most Max and a chunk: read into the read
+// buffer, or taken in place from a memory stream. Their number; 0 at the end.
+std::int64_t NextInput(const std::uint8_t *&Data, std::int64_t Max = ChunkSize)
+{
+    Max = std::min(Max, ChunkSize);
+    if (auto *memory = dynamic_cast<TMemoryStream *>(S.Input)) {
+        std::int64_t n = 0;
+        Data = memory->ReadRoom(n);
+        n = std::min(n, Max);
+        memory->Seek(n, soCurrent);
+        return n;
+    }
+    Data = S.ReadBuf;
+    return std::max<std::int64_t>(S.Input->Read(S.ReadBuf, Max), 0);
 }
 
 inline void StoreBigEndian64(std::uint8_t *p, std::uint64_t v)
@@ -100,17 +121,23 @@ void HuffCountFrequencies()
     std::memset(counts, 0, sizeof counts);
     std::uint64_t total = 0;
     for (;;) {
-        const std::int64_t n = S.Input->Read(S.ReadBuf, ChunkSize);
+        const std::uint8_t *p = nullptr;
+        const std::int64_t n = NextInput(p);
         if (n <= 0)
             break;
         total += static_cast<std::uint64_t>(n);
-        const std::uint8_t *p = S.ReadBuf;
         std::int64_t i = 0;
-        for (; i + 4 <= n; i += 4) {
-            ++counts[0][p[i]];
-            ++counts[1][p[i + 1]];
-            ++counts[2][p[i + 2]];
-            ++counts[3][p[i + 3]];
+        for (; i + 8 <= n; i += 8) {
+            std::uint64_t w;
+            std::memcpy(&w, p + i, 8);
+            ++counts[0][w & 0xFF];
+            ++counts[1][(w >> 8) & 0xFF];
+            ++counts[2][(w >> 16) & 0xFF];
+            ++counts[3][(w >> 24) & 0xFF];
+            ++counts[0][(w >> 32) & 0xFF];
+            ++counts[1][(w >> 40) & 0xFF];
+            ++counts[2][(w >> 48) & 0xFF];
+            ++counts[3][w >> 56];
         }
         for (; i < n; ++i)
             ++counts[0][p[i]];
@@ -236,19 +263,75 @@ void HuffPredictSize()
 
 void PrepareFastCodes()
 {
+    S.MaxCodeLength = 0;
     for (int v = 0; v < 256; ++v) {
         const THuffCode &code = S.Codes[v];
-        TFastCode &fast = S.FastCodes[v];
-        fast = {0, 0};
+        S.FastCodes[v] = 0;
         if (!code.Present)
             continue;
         if (code.Length > MaxFastCodeLength)
             throw EHuffError("The input cannot be coded: a code is longer than "
                              + std::to_string(MaxFastCodeLength) + " bits.");
+        std::uint64_t value = 0;
         for (int i = 0; i < code.Length; ++i)
-            fast.Value = (fast.Value << 1) | ((code.Bits[i / 8] >> (7 - i % 8)) & 1u);
-        fast.Length = code.Length;
+            value = (value << 1) | ((code.Bits[i / 8] >> (7 - i % 8)) & 1u);
+        S.FastCodes[v] = value << 8 | static_cast<std::uint64_t>(code.Length);
+        S.MaxCodeLength = std::max(S.MaxCodeLength, code.Length);
     }
+}
+
+// The bit accumulator of the coder: the pending bits are the low Pending bits
+// of Acc, the first of them most significant.
+struct TBitWriter {
+    std::uint64_t Acc = 0;
+    int Pending = 0;
+
+    // Stores the whole bytes among the pending bits at Out (8 bytes are
+    // written whatever their number) and returns the position after them.
+    // At most 63 bits may be pending.
+    std::uint8_t *Flush(std::uint8_t *Out)
+    {
+        StoreBigEndian64(Out, (Acc << 1) << (63 - Pending));
+        Out += Pending >> 3;
+        Pending &= 7;
+        return Out;
+    }
+};
+
+// Codes the bytes In..End, K codes between two flushes: with codes of at most
+// 56 / K bits the accumulator never holds more than 63 bits. The codes of a
+// group are joined before they enter the accumulator, so consecutive codes
+// do not wait for one another.
+template <int K>
+std::uint8_t *EncodeBytes(const std::uint8_t *In, const std::uint8_t *End, std::uint8_t *Out, TBitWriter &W)
+{
+    const std::uint64_t *codes = S.FastCodes;
+    std::uint64_t acc = W.Acc;
+    int pending = W.Pending;
+    for (; End - In >= K; In += K) {
+        std::uint64_t joined = 0;
+        int length = 0;
+        for (int k = 0; k < K; ++k) {
+            const std::uint64_t c = codes[In[k]];
+            const int n = static_cast<int>(c & 0xFF);
+            joined = (joined << n) | (c >> 8);
+            length += n;
+        }
+        acc = (acc << length) | joined;
+        pending += length;
+        StoreBigEndian64(Out, (acc << 1) << (63 - pending));
+        Out += pending >> 3;
+        pending &= 7;
+    }
+    W.Acc = acc;
+    W.Pending = pending;
+    for (; In < End; ++In) {
+        const std::uint64_t c = codes[*In];
+        W.Acc = (W.Acc << (c & 0xFF)) | (c >> 8);
+        W.Pending += static_cast<int>(c & 0xFF);
+        Out = W.Flush(Out);
+    }
+    return Out;
 }
 
 void HuffEncode()
@@ -261,50 +344,44 @@ void HuffEncode()
     S.Output->WriteBuffer(S.TableBuffer, S.TableLength);
 
     S.Input->Seek(0, soBeginning);
-    const TFastCode *codes = S.FastCodes;
-    std::uint64_t acc = 0; // the pending bits in its low `pending` bits
-    int pending = 0;
+    auto *encode = &EncodeBytes<1>;
+    if (S.MaxCodeLength <= 14)
+        encode = &EncodeBytes<4>;
+    else if (S.MaxCodeLength <= 18)
+        encode = &EncodeBytes<3>;
+    else if (S.MaxCodeLength <= 28)
+        encode = &EncodeBytes<2>;
+    TBitWriter bits;
     std::uint8_t *out = S.WriteBuf;
     std::int64_t bytesRead = 0;
     std::int64_t bytesWritten = 0;
-    auto emitWholeBytes = [&] {
-        if (pending >= 8) {
-            StoreBigEndian64(out, acc << (64 - pending));
-            out += pending >> 3;
-            pending &= 7;
-        }
-        if (out - S.WriteBuf >= ChunkSize) {
-            S.Output->WriteBuffer(S.WriteBuf, ChunkSize);
-            bytesWritten += ChunkSize;
-            const std::int64_t rest = out - S.WriteBuf - ChunkSize;
-            std::memmove(S.WriteBuf, S.WriteBuf + ChunkSize, static_cast<size_t>(rest));
-            out = S.WriteBuf + rest;
-        }
-    };
     for (;;) {
-        const std::int64_t n = S.Input->Read(S.ReadBuf, ChunkSize);
+        const std::uint8_t *in = nullptr;
+        const std::int64_t n = NextInput(in);
         if (n <= 0)
             break;
         bytesRead += n;
-        for (std::int64_t i = 0; i < n; ++i) {
-            const TFastCode code = codes[S.ReadBuf[i]];
-            if (pending + code.Length > 64)
-                emitWholeBytes();
-            acc = (acc << code.Length) | code.Value;
-            pending += code.Length;
+        for (std::int64_t at = 0; at < n; at += EncodeRun) {
+            // A run adds at most 7 bytes per byte (plus the 8 of a store)
+            // behind a chunk, which the write buffer has room for.
+            if (out - S.WriteBuf >= ChunkSize) {
+                S.Output->WriteBuffer(S.WriteBuf, out - S.WriteBuf);
+                bytesWritten += out - S.WriteBuf;
+                out = S.WriteBuf;
+            }
+            out = encode(in + at, in + std::min(n, at + EncodeRun), out, bits);
         }
     }
-    emitWholeBytes();
-    const int lastBits = pending;
+    const int lastBits = bits.Pending;
     if (lastBits > 0)
-        *out++ = static_cast<std::uint8_t>(acc << (8 - lastBits));
+        *out++ = static_cast<std::uint8_t>(bits.Acc << (8 - lastBits));
     S.Output->WriteBuffer(S.WriteBuf, out - S.WriteBuf);
     bytesWritten += out - S.WriteBuf;
 
     // An input that changed between the two passes would leave values without
     // a code and a wrong last-bits byte: refuse it rather than report success.
-    const std::int64_t bits = (bytesWritten - (lastBits > 0 ? 1 : 0)) * 8 + lastBits;
-    if (bytesRead != S.InputSize || bits != TotalCodeBits())
+    const std::int64_t total = (bytesWritten - (lastBits > 0 ? 1 : 0)) * 8 + lastBits;
+    if (bytesRead != S.InputSize || total != TotalCodeBits())
         throw EHuffError("The input changed while it was being coded.");
 
     S.LastBits = static_cast<std::uint8_t>(lastBits);
@@ -361,20 +438,17 @@ void HuffReadTable()
     }
 }
 
-// Look-up entries, indexed by the next LookupBits bits: 0 = no code begins
-// with these bits; for codes longer than LookupBits the node to walk on from
-// (its index + 1) in the low 16 bits; otherwise the first value in bits 0-7,
-// its code length in bits 16-19, and in bits 24-25 how many whole codes the
-// bits hold (1 or 2) with the second value in bits 8-15 and the length of
-// both codes in bits 20-23.
+// Single look-up entries, indexed by the next LookupBits bits: 0 = no code
+// begins with these bits; for codes longer than LookupBits the node to walk
+// on from (its index + 1) in the low 16 bits; otherwise EntryOne, the code's
+// length in bits 16-19 and its value in bits 0-7.
 constexpr std::uint32_t EntryOne = 1u << 24;
 
 void FillLookup(const THuffNode *node, int depth, std::uint32_t prefix)
 {
     if (node->Leaf) {
         const int span = LookupBits - depth;
-        const auto length = static_cast<std::uint32_t>(depth);
-        const std::uint32_t entry = EntryOne | length << 20 | length << 16 | node->Symbol;
+        const std::uint32_t entry = EntryOne | static_cast<std::uint32_t>(depth) << 16 | node->Symbol;
         std::fill_n(S.Lookup1 + (prefix << span), std::size_t{1} << span, entry);
         return;
     }
@@ -388,20 +462,27 @@ void FillLookup(const THuffNode *node, int depth, std::uint32_t prefix)
         FillLookup(node->Right, depth + 1, prefix << 1 | 1);
 }
 
-void PairLookup()
+// Multiple look-up entries, indexed by the next LookupBits bits: every whole
+// code these bits begin with, up to MaxPerLookup. Bits 0-3 hold the length
+// of those codes together (so that the entry itself is the shift), bits 8-15
+// their number (0 when not even the first code is whole), and bits 16-63 the
+// values, the first lowest.
+void MultiLookup()
 {
     constexpr std::uint32_t mask = (1u << LookupBits) - 1;
     for (std::uint32_t i = 0; i <= mask; ++i) {
-        const std::uint32_t first = S.Lookup1[i];
-        S.Lookup[i] = first;
-        if (!(first & EntryOne))
-            continue;
-        const int length = (first >> 16) & 0xF;
-        const std::uint32_t second = S.Lookup1[(i << length) & mask];
-        const int total = length + ((second >> 16) & 0xF);
-        if ((second & EntryOne) && total <= LookupBits)
-            S.Lookup[i] = 2u << 24 | static_cast<std::uint32_t>(total) << 20
-                          | static_cast<std::uint32_t>(length) << 16 | (second & 0xFF) << 8 | (first & 0xFF);
+        std::uint64_t values = 0;
+        int length = 0, count = 0;
+        while (count < MaxPerLookup) {
+            const std::uint32_t next = S.Lookup1[(i << length) & mask];
+            const int n = (next >> 16) & 0xF;
+            if (!(next & EntryOne) || length + n > LookupBits)
+                break;
+            values |= static_cast<std::uint64_t>(next & 0xFF) << (8 * count);
+            length += n;
+            ++count;
+        }
+        S.Lookup[i] = count == 0 ? 0 : values << 16 | static_cast<std::uint64_t>(count) << 8 | static_cast<std::uint64_t>(length);
     }
 }
 
@@ -410,6 +491,7 @@ void HuffBuildDecodeTree()
     std::memset(S.Pool, 0, sizeof S.Pool);
     THuffNode *root = &S.Pool[PoolSize - 1];
     int next = 0;
+    S.MaxCodeLength = 0;
     for (int v = 0; v < 256; ++v) {
         const THuffCode &code = S.Codes[v];
         if (code.Length < 1)
@@ -431,26 +513,29 @@ void HuffBuildDecodeTree()
             Damaged("its codes are no prefix code");
         node->Leaf = true;
         node->Symbol = static_cast<std::uint8_t>(v);
+        S.MaxCodeLength = std::max(S.MaxCodeLength, code.Length);
     }
     S.Root = root;
     std::memset(S.Lookup1, 0, sizeof S.Lookup1);
     FillLookup(root, 0, 0);
-    PairLookup();
+    MultiLookup();
 }
 
 // Bits of the coded data, most significant first. Past the end of the data it
 // supplies zero bits; the decoder never accepts a code that reaches them.
 class TBitReader {
 public:
+    TBitReader() = default;
     explicit TBitReader(std::int64_t DataBytes) : Unread(DataBytes) {}
 
     std::uint64_t Bits = 0; // the next bits, left-aligned
     int Count = 0;          // valid bits in Bits
 
+    // At least 56 bits afterwards.
     void Refill()
     {
         if (Pos + 8 <= Avail) {
-            Bits |= LoadBigEndian64(S.ReadBuf + Pos) >> Count;
+            Bits |= LoadBigEndian64(Data + Pos) >> Count;
             Pos += (63 - Count) >> 3;
             Count |= 56;
             return;
@@ -460,7 +545,7 @@ public:
                 Count = 64;
                 return;
             }
-            Bits |= static_cast<std::uint64_t>(S.ReadBuf[Pos++]) << (56 - Count);
+            Bits |= static_cast<std::uint64_t>(Data[Pos++]) << (56 - Count);
             Count += 8;
         }
     }
@@ -476,7 +561,7 @@ private:
     {
         if (Unread == 0)
             return false;
-        const std::int64_t n = S.Input->Read(S.ReadBuf, std::min(Unread, ChunkSize));
+        const std::int64_t n = NextInput(Data, Unread);
         if (n <= 0)
             throw EHuffError("The coded file ends before its size says.");
         Unread -= n;
@@ -485,15 +570,61 @@ private:
         return true;
     }
 
-    std::int64_t Unread;
+    const std::uint8_t *Data = nullptr;
+    std::int64_t Unread = 0;
     std::int64_t Pos = 0;
     std::int64_t Avail = 0;
 };
 
-void HuffDecode()
+inline void StoreLittleEndian64(std::uint8_t *p, std::uint64_t v)
 {
-    const std::int64_t dataBytes = S.InputSize - 5 - S.TableLength;
+    static_assert(std::endian::native == std::endian::little, "the decoder stores values in the host's order");
+    std::memcpy(p, &v, 8);
+}
+
+// A decoding in steps: where it stands in the bits, and the valid bits not
+// yet decoded.
+struct TDecoding {
+    TBitReader In;
+    std::int64_t Left = 0;
+};
+
+TDecoding D;
+
+[[noreturn]] void TooLarge()
+{
+    Damaged("it would decode to more than " + std::to_string(MaxDecodedSize) + " bytes, more than any coding writes");
+}
+
+// Decodes into the output until the data end or Limit bytes are there, a
+// window at a time: straight into a memory stream, or through the write
+// buffer. The bytes decoded.
+std::int64_t DecodeInto(std::int64_t Limit)
+{
+    auto *memory = dynamic_cast<TMemoryStream *>(S.Output);
     S.Output->Seek(0, soBeginning);
+    std::int64_t done = 0;
+    while (done < Limit && D.Left > 0) {
+        const std::int64_t size = std::min(ChunkSize, Limit - done);
+        std::uint8_t *window = memory ? memory->WriteRoom(size) : S.WriteBuf;
+        const std::int64_t n = HuffDecodeNext(window, size);
+        if (memory)
+            memory->Written(n);
+        else
+            S.Output->WriteBuffer(window, n);
+        done += n;
+    }
+    return done;
+}
+
+} // namespace
+
+void HuffDecodeBegin()
+{
+    HuffReadTable();
+    HuffBuildDecodeTree();
+    D = TDecoding();
+    const std::int64_t dataBytes = S.InputSize - 5 - S.TableLength;
     if (dataBytes == 0) {
         // What coding an empty input writes; anything else has lost its data.
         if (S.TableLength != 0 || S.LastBits != 8)
@@ -502,44 +633,48 @@ void HuffDecode()
     }
     if (S.TableLength == 0)
         Damaged("it holds coded data but no code table");
+    D.Left = (dataBytes - 1) * 8 + S.LastBits;
+    D.In = TBitReader(dataBytes);
     S.Input->Seek(5 + S.TableLength, soBeginning);
+}
 
-    TBitReader in(dataBytes);
-    std::int64_t left = (dataBytes - 1) * 8 + S.LastBits; // valid bits not yet decoded
-    const std::uint32_t *lookup = S.Lookup;
-    std::uint8_t *out = S.WriteBuf;
+std::int64_t HuffDecodeNext(std::uint8_t *Out, std::int64_t Count)
+{
+    // Locals, so that the stores of values cannot make the compiler reload them.
+    TBitReader in = D.In;
+    std::int64_t left = D.Left;
+    const std::uint64_t *lookup = S.Lookup;
+    std::uint8_t *out = Out;
+    std::uint8_t *const end = Out + std::max<std::int64_t>(Count, 0);
     constexpr int Batch = 4; // look-ups per refill: 4 * 12 bits <= 56
-    while (left > 0) {
-        if (S.WriteBuf + ChunkSize - out < 2 * Batch) {
-            S.Output->WriteBuffer(S.WriteBuf, out - S.WriteBuf);
-            out = S.WriteBuf;
-        }
+    while (left > 0 && out < end) {
         if (in.Count < Batch * LookupBits)
             in.Refill();
-        // Far from the end, a batch of short codes needs no end checks.
-        if (left >= Batch * LookupBits) {
+        // Far from the ends, a batch of short codes needs no end checks.
+        if (left >= Batch * LookupBits && end - out >= Batch * 8) {
             int n = 0;
             for (; n < Batch; ++n) {
-                const std::uint32_t entry = lookup[in.Bits >> (64 - LookupBits)];
-                const int codes = entry >> 24;
-                if (codes == 0)
+                const std::uint64_t entry = lookup[in.Bits >> (64 - LookupBits)];
+                if (!(entry & 0xFF00))
                     break;
-                const int length = (entry >> 20) & 0xF;
+                StoreLittleEndian64(out, entry >> 16);
+                out += (entry >> 8) & 0xFF;
+                // Bits 4-7 are 0: the mask is the one a shift applies anyway,
+                // so that the length goes from the table to the shift directly.
+                const int length = static_cast<int>(entry & 63);
                 in.Skip(length);
                 left -= length;
-                out[0] = static_cast<std::uint8_t>(entry);
-                out[1] = static_cast<std::uint8_t>(entry >> 8);
-                out += codes;
             }
             if (n == Batch)
                 continue;
             if (in.Count < LookupBits)
                 in.Refill();
         }
-        const std::uint32_t entry = lookup[in.Bits >> (64 - LookupBits)];
+        // One code: near the ends, and for codes longer than a look-up.
+        const std::uint32_t entry = S.Lookup1[in.Bits >> (64 - LookupBits)];
         int length = (entry >> 16) & 0xF;
         std::uint8_t symbol;
-        if (entry & (3u << 24)) {
+        if (entry & EntryOne) {
             if (length > left)
                 Damaged("its data ends inside a code");
             in.Skip(length);
@@ -569,10 +704,10 @@ void HuffDecode()
         left -= length;
         *out++ = symbol;
     }
-    S.Output->WriteBuffer(S.WriteBuf, out - S.WriteBuf);
+    D.In = in;
+    D.Left = left;
+    return out - Out;
 }
-
-} // namespace
 
 void HuffReset()
 {
@@ -620,7 +755,20 @@ std::int32_t HuffCompress(std::int32_t &InputSize, std::int32_t &CodedSize)
 
 void HuffDecompress()
 {
-    HuffReadTable();
-    HuffBuildDecodeTree();
-    HuffDecode();
+    HuffDecodeBegin();
+    // Every code takes at most the longest code's bits: refuse before any
+    // work what would decode to more than the limit whatever the bits say.
+    if (D.Left > 0 && D.Left / S.MaxCodeLength > MaxDecodedSize)
+        TooLarge();
+    DecodeInto(MaxDecodedSize);
+    if (D.Left > 0)
+        TooLarge();
+}
+
+std::int64_t HuffDecompressFirst(std::int64_t Count)
+{
+    if (Count <= 0)
+        return 0;
+    HuffDecodeBegin();
+    return DecodeInto(std::min(Count, MaxDecodedSize));
 }

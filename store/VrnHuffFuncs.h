@@ -23,5 +23,17 @@ bool HuffSetOutput(TStream &Stream);
 // before writing, for an input over 2 GB or one whose code table would exceed
 // 1492 bytes.
 std::int32_t HuffCompress(std::int32_t &InputSize, std::int32_t &CodedSize);
-// Decodes the whole coded input into the output; raises EHuffError on damage.
+// Decodes the whole coded input into the output; raises EHuffError on damage
+// and, before decoding anything where it can tell, on input that would decode
+// to more than 2 GB (no coding writes more).
 void HuffDecompress();
+// Decodes only the first Count bytes (fewer where the data end before) and
+// leaves the rest of the coded input unread and unchecked; the bytes decoded.
+std::int64_t HuffDecompressFirst(std::int64_t Count);
+// Decoding in steps, for a reader that takes the bytes as it needs them:
+// HuffDecodeBegin (after HuffReset and HuffSetInput) reads the code table;
+// each HuffDecodeNext decodes at most Count further bytes into Out, fewer
+// only where the data end, and gives their number. Both raise EHuffError on
+// damage.
+void HuffDecodeBegin();
+std::int64_t HuffDecodeNext(std::uint8_t *Out, std::int64_t Count);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <new>
 #include <set>
 
 namespace {
@@ -256,12 +257,38 @@ bool TStreamNode::LoadWithType(TStreamType StreamType)
 
 bool TStreamNode::SaveWithType(TStreamType StreamType)
 {
+    // Without block headers a container tells a reader neither how many
+    // children a list holds nor of which class they are: a tree with children
+    // would be written but could not be read back.
+    if (!Settings.WriteBlockHeaders && Count > 0)
+        return false;
     return RunWithWrapper(StreamType, false, &TStreamNode::SaveNode);
 }
 
 bool TStreamNode::RunWithWrapper(TStreamType StreamType, bool Loading, TStep Step)
 {
     FailReason.clear();
+    bool outOfMemory = false;
+    bool result = false;
+    try {
+        result = RunWrapped(StreamType, Loading, Step, outOfMemory);
+    } catch (const std::bad_alloc &) {
+        outOfMemory = true;
+    }
+    if (!outOfMemory)
+        return result;
+    // Whatever a load read is of no use without the rest, and holds memory
+    // that the program needs now.
+    if (Loading && GetClassKind() == ckList)
+        ClearChildren();
+    if (Loading)
+        throw EVrnStreamOutOfMemory("There is not enough memory to load the file \"" + Settings.FileName + "\".");
+    throw EVrnStreamOutOfMemory("There is not enough memory to save the file \"" + Settings.FileName
+                                + "\"; the file was left as it was.");
+}
+
+bool TStreamNode::RunWrapped(TStreamType StreamType, bool Loading, TStep Step, bool &OutOfMemory)
+{
     std::unique_ptr<TStreamSpy> spy;
     if (Loading && (Settings.SpyMask & 1)) {
         spy = std::make_unique<TStreamSpy>();
@@ -289,6 +316,12 @@ bool TStreamNode::RunWithWrapper(TStreamType StreamType, bool Loading, TStep Ste
         return false;
     TStreamWrapper *wrapper = created.release();
     wrappers->Add(wrapper); // deleting the collection frees the wrapper
+    // Failures that the wrapper turned into False may have been memory running out.
+    struct TNote {
+        TStreamWrapper *Wrapper;
+        bool &Flag;
+        ~TNote() { Flag = Flag || Wrapper->OutOfMemory; }
+    } note{wrapper, OutOfMemory};
 
     if (!Loading)
         ResolveRefs();
@@ -347,6 +380,19 @@ bool TStreamNode::SaveNode(TStreamWrapper &Wrapper)
 
 bool TStreamNode::LoadRoot(TStreamWrapper &Wrapper)
 {
+    if (!Wrapper.Header.WriteBlockHeaders) {
+        // The root's data follow the stream header. Such a container holds
+        // no children (a save refuses them), so the root's data must end
+        // where the stream footer begins; anything between could not be read.
+        Header.Count = 0;
+        Header.Objectversion = FileInfo.Objectversion;
+        const bool loaded = LoadNode(Wrapper);
+        try {
+            return loaded && Wrapper.Position() == Wrapper.Header.Offsetfooter;
+        } catch (...) {
+            return false;
+        }
+    }
     // A container whose first block header cannot be read, or names no node,
     // holds no project; the node keeps its own header then.
     TBlockHeader h;
@@ -426,6 +472,8 @@ bool TStreamList::LoadChildren(TStreamWrapper &Wrapper)
             if (!cls)
                 return false;
             node.reset(cls->Create(this));
+        } catch (const std::bad_alloc &) {
+            throw; // not damage: the load reports it as such
         } catch (...) {
             return false;
         }

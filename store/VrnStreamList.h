@@ -7,9 +7,11 @@
 //
 // Loading and saving: LoadFromFile returns False for a file that is damaged,
 // truncated or no project file at all (nothing of it is trusted beyond what
-// could be read), and raises EVrnStreamWrapCreate only when the file cannot be
-// opened or created at all. A save that does not succeed as a whole leaves the
-// existing file untouched.
+// could be read), raises EVrnStreamWrapCreate only when the file cannot be
+// opened or created at all, and EVrnStreamOutOfMemory when memory runs out. A
+// save that does not succeed as a whole leaves the existing file untouched. A
+// save without block headers stores only a tree without children (nothing in
+// such a container would let a reader find them): with children it is refused.
 #include "store/VrnCompDataList.h"
 #include "store/VrnStreamWrapper.h"
 
@@ -133,7 +135,10 @@ protected:
 
 private:
     using TStep = bool (TStreamNode::*)(TStreamWrapper &);
+    // Raises EVrnStreamOutOfMemory when memory runs out; a load then leaves a
+    // list without children.
     bool RunWithWrapper(TStreamType StreamType, bool Loading, TStep Step);
+    bool RunWrapped(TStreamType StreamType, bool Loading, TStep Step, bool &OutOfMemory);
 
     friend class TStreamNodeRef;
     std::string FClassName;

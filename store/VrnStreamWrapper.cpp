@@ -5,11 +5,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstring>
 #include <ctime>
-#include <functional>
+#include <new>
+#include <type_traits>
 #include <utility>
 
 namespace {
@@ -76,10 +79,126 @@ private:
     const std::uint8_t *P;
 };
 
+// Finds where one field lies in the packed record.
+class TFieldLocator {
+public:
+    TFieldLocator(const void *AField, int &AOffset) : Field(AField), Offset(AOffset) {}
+    template <class T>
+    void operator()(const T &V)
+    {
+        if (static_cast<const void *>(&V) == Field)
+            Offset = P;
+        if constexpr (std::is_same_v<T, std::int32_t>)
+            P += 4;
+        else if constexpr (std::is_same_v<T, bool> || std::is_enum_v<T>)
+            P += 1;
+        else
+            P += static_cast<int>(T::StoredSize);
+    }
+
+private:
+    const void *Field;
+    int &Offset;
+    int P = 0;
+};
+
+int LocateField(std::int32_t TBlockHeader::*Field)
+{
+    static const TBlockHeader Probe;
+    int offset = -1;
+    TBlockHeader::Fields(Probe, TFieldLocator(&(Probe.*Field), offset));
+    return offset;
+}
+
+// The position of an int32 field inside the packed block header; the fields
+// that every block patches in place are found once.
+int PackedOffset(std::int32_t TBlockHeader::*Field)
+{
+    using TField = std::int32_t TBlockHeader::*;
+    static const TField Patched[] = {&TBlockHeader::OffsetNext_Block, &TBlockHeader::OffsetNext_Node,
+                                     &TBlockHeader::DataSize, &TBlockHeader::Offsetfooter};
+    static const std::array<int, 4> Offsets = [] {
+        std::array<int, 4> o{};
+        for (std::size_t i = 0; i < o.size(); ++i)
+            o[i] = LocateField(Patched[i]);
+        return o;
+    }();
+    for (std::size_t i = 0; i < Offsets.size(); ++i)
+        if (Patched[i] == Field)
+            return Offsets[i];
+    return LocateField(Field);
+}
+
 std::atomic<std::uint32_t> NodeIDCounter{0};
 
 constexpr std::int32_t ZeroChunk = 256;
 const std::uint8_t Zeros[ZeroChunk] = {};
+
+// The container of a load, decoded as the reader goes: only a window of it is
+// in memory at a time. The reader only moves forward (every block ends behind
+// the header it read last), so a position before the window reads nothing,
+// like one beyond the data. Its size is the length the stream header gave.
+class TDecodingStream : public TStream {
+public:
+    explicit TDecodingStream(std::int64_t ALength)
+        : Length(ALength), Room(std::min(ALength, WindowSize)), Window(TMemoryStream::Scratch())
+    {
+        Buf = Window->WriteRoom(Room);
+        HuffDecodeBegin();
+    }
+
+    std::int64_t Read(void *Buffer, std::int64_t Count) override
+    {
+        std::int64_t done = 0;
+        while (done < Count && Pos >= Start) {
+            if (Pos >= Start + Filled) {
+                if (!Advance())
+                    break;
+                continue;
+            }
+            const std::int64_t n = std::min(Count - done, Start + Filled - Pos);
+            std::memcpy(static_cast<std::uint8_t *>(Buffer) + done, Buf + (Pos - Start), static_cast<std::size_t>(n));
+            Pos += n;
+            done += n;
+        }
+        return done;
+    }
+    std::int64_t Write(const void *, std::int64_t) override { return 0; }
+    std::int64_t Seek(std::int64_t Offset, TSeekOrigin Origin) override
+    {
+        const std::int64_t base = Origin == soBeginning ? 0 : Origin == soCurrent ? Pos : Length;
+        if (base + Offset < 0)
+            throw EStreamError("Stream seek error");
+        Pos = base + Offset;
+        return Pos;
+    }
+    std::int64_t Size() override { return Length; }
+    void SetSize(std::int64_t) override { throw EStreamError("Stream size error"); }
+
+private:
+    static constexpr std::int64_t WindowSize = 1 << 18;
+
+    // The window after the current one; false when the data or the container end.
+    bool Advance()
+    {
+        if (Ended || Start + Filled >= Length)
+            return false;
+        Start += Filled;
+        const std::int64_t want = std::min(Room, Length - Start);
+        Filled = HuffDecodeNext(Buf, want);
+        Ended = Filled < want;
+        return Filled > 0;
+    }
+
+    std::int64_t Length;
+    std::int64_t Room;
+    std::unique_ptr<TMemoryStream> Window;
+    std::uint8_t *Buf = nullptr;
+    std::int64_t Start = 0;  // the container position of the window's first byte
+    std::int64_t Filled = 0; // decoded bytes in the window
+    std::int64_t Pos = 0;
+    bool Ended = false;
+};
 
 } // namespace
 
@@ -138,6 +257,16 @@ TStreamWrapper::~TStreamWrapper()
     DiscardPending();
 }
 
+void TStreamWrapper::NoteOutOfMemory()
+{
+    try {
+        throw;
+    } catch (const std::bad_alloc &) {
+        OutOfMemory = true;
+    } catch (...) {
+    }
+}
+
 void TStreamWrapper::DiscardPending()
 {
     if (Pending)
@@ -171,11 +300,27 @@ std::int32_t NodeIDDateNumber(int Year, int Month, int Day)
     return fromMarch0 - 305;
 }
 
+static void AppendNumber(std::string &S, std::uint32_t Value)
+{
+    char digits[10]; // the digits of any uint32
+    const auto end = std::to_chars(digits, digits + sizeof digits, Value).ptr;
+    S.append(digits, end);
+}
+
 std::string FormatNodeID(const std::string &NodeClassName, std::int32_t DateNumber, std::int32_t TimeNumber, std::uint32_t Counter)
 {
-    std::string id = NodeClassName + "_" + std::to_string(static_cast<std::uint32_t>(DateNumber)) + ":" +
-                     std::to_string(static_cast<std::uint32_t>(TimeNumber)) + "_" + std::to_string(Counter);
-    return id.substr(0, 50);
+    std::string id;
+    id.reserve(NodeClassName.size() + 33);
+    id += NodeClassName;
+    id += '_';
+    AppendNumber(id, static_cast<std::uint32_t>(DateNumber));
+    id += ':';
+    AppendNumber(id, static_cast<std::uint32_t>(TimeNumber));
+    id += '_';
+    AppendNumber(id, Counter);
+    if (id.size() > 50)
+        id.resize(50);
+    return id;
 }
 
 std::string TStreamWrapper::MakeNodeID(const std::string &NodeClassName)
@@ -183,11 +328,19 @@ std::string TStreamWrapper::MakeNodeID(const std::string &NodeClassName)
     const std::uint32_t counter = NodeIDCounter.fetch_add(1) + 1;
     const auto now = std::chrono::system_clock::now();
     const std::time_t t = std::chrono::system_clock::to_time_t(now);
-    std::tm local{};
-    localtime_r(&t, &local);
+    // A load creates thousands of nodes within one second: the local date
+    // and time of day are split anew only when the second changes.
+    thread_local std::time_t splitSecond = -1;
+    thread_local std::int32_t date = 0, second = 0;
+    if (t != splitSecond) {
+        std::tm local{};
+        localtime_r(&t, &local);
+        date = NodeIDDateNumber(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+        second = (local.tm_hour * 60 + local.tm_min) * 60 + std::min(local.tm_sec, 59);
+        splitSecond = t;
+    }
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-    const std::int32_t time = ((local.tm_hour * 60 + local.tm_min) * 60 + std::min(local.tm_sec, 59)) * 1000 + static_cast<std::int32_t>(ms);
-    return FormatNodeID(NodeClassName, NodeIDDateNumber(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday), time, counter);
+    return FormatNodeID(NodeClassName, date, second * 1000 + static_cast<std::int32_t>(ms), counter);
 }
 
 // --- buffers ---------------------------------------------------------------
@@ -204,6 +357,7 @@ bool TStreamWrapper::WriteBuffer(const void *Buffer, std::int32_t Count)
     } catch (const EStreamError &e) {
         NoteFailure(e.Reason);
     } catch (...) {
+        NoteOutOfMemory();
     }
     WriteFailed = true;
     return false;
@@ -368,6 +522,7 @@ void TStreamWrapper::ReadRawString(std::int32_t Pos, std::int32_t Count, std::st
         S.assign(static_cast<std::size_t>(n), '\0');
         ReadBuffer(S.data(), n);
     } catch (...) {
+        NoteOutOfMemory();
         S.clear();
     }
 }
@@ -404,19 +559,15 @@ bool TStreamWrapper::Open(bool Loading)
 {
     bool Result = true;
     if (Compressing()) {
-        // The uncoded container lives in a private scratch in memory: it
-        // cannot collide with another save or load, leaves nothing behind
-        // whatever happens, and spares the many small reads and writes of the
-        // block links a trip to the file system each.
-        auto Scratch = std::make_unique<TMemoryStream>();
-        if (!IsWriting() || Loading) {
-            Stream->Seek(0, soBeginning);
-            HuffReset();
-            Result = HuffSetInput(*Stream) && HuffSetOutput(*Scratch);
-            if (Result)
-                HuffDecompress();
-            Scratch->Seek(0, soBeginning);
-        }
+        // The uncoded container lives in private memory: it cannot collide
+        // with another save or load, leaves nothing behind whatever happens,
+        // and spares the many small reads and writes of the block links a
+        // trip to the file system each. A load decodes it as it reads it.
+        std::unique_ptr<TStream> Scratch;
+        if (!IsWriting() || Loading)
+            Scratch = DecodeContainer(Loading && Mode == 0);
+        else
+            Scratch = TMemoryStream::Scratch();
         SwapStream = std::move(Stream);
         Stream = std::move(Scratch);
     }
@@ -432,9 +583,56 @@ bool TStreamWrapper::Open(bool Loading)
             SpyMain(Header);
         }
     } catch (...) {
+        NoteOutOfMemory();
         Result = false;
     }
     return Result;
+}
+
+std::unique_ptr<TStream> TStreamWrapper::DecodeContainer(bool Streaming)
+{
+    const auto start = [&] {
+        Stream->Seek(0, soBeginning);
+        HuffReset();
+        HuffSetInput(*Stream);
+    };
+    // The stream header says how long the container is. No byte is coded in
+    // less than a bit, which bounds a damaged length.
+    std::int64_t length = 0;
+    {
+        TMemoryStream header;
+        start();
+        HuffSetOutput(header);
+        if (HuffDecompressFirst(TStreamHeader::StoredSize) == TStreamHeader::StoredSize) {
+            TStreamHeader h;
+            TStreamHeader::TBytes bytes;
+            std::copy_n(header.Memory(), bytes.size(), bytes.begin());
+            h.Unpack(bytes);
+            length = std::min<std::int64_t>(h.DataSize, 8 * Stream->Size());
+        }
+    }
+    const bool known = length >= TStreamHeader::StoredSize + TBlockFooter::StoredSize;
+    // What a file holds behind its container is never read: no damaged or
+    // hostile file makes a load expand more than its container claims.
+    if (known && Streaming) {
+        start();
+        return std::make_unique<TDecodingStream>(length);
+    }
+    auto scratch = TMemoryStream::Scratch();
+    start();
+    HuffSetOutput(*scratch);
+    if (!known) {
+        HuffDecompress(); // no length to go by: all of it
+    } else {
+        try {
+            scratch->Reserve(length);
+        } catch (const std::bad_alloc &) {
+            // Decoding grows it as far as the data really reach.
+        }
+        HuffDecompressFirst(length);
+    }
+    scratch->Seek(0, soBeginning);
+    return scratch;
 }
 
 bool TStreamWrapper::Close(bool Loading, bool Commit)
@@ -455,6 +653,7 @@ bool TStreamWrapper::Close(bool Loading, bool Commit)
             if (!WriteStreamHeader(Header))
                 Result = false;
         } catch (...) {
+            NoteOutOfMemory();
             WriteFailed = true;
             Result = false;
         }
@@ -472,6 +671,7 @@ bool TStreamWrapper::Close(bool Loading, bool Commit)
             NoteFailure(e.Message);
             Result = false;
         } catch (...) {
+            NoteOutOfMemory();
             Result = false;
         }
     };
@@ -509,21 +709,35 @@ bool TStreamWrapper::PatchLink(std::int32_t At, std::int32_t TBlockHeader::*Fiel
 {
     if (std::int64_t(At) + TBlockHeader::FieldsSize > Limit)
         return false;
-    TBlockHeader scratch;
-    Seek(At, soBeginning);
-    if (!ReadBlockHeader(scratch))
-        return false;
-    Seek(At, soBeginning);
-    scratch.*Field = Value;
-    return WriteBlockHeader(scratch, false);
+    return WriteHeaderField(At, Field, Value);
 }
 
-bool TStreamWrapper::BlockStep(bool Loading, const std::function<bool()> &Step)
+bool TStreamWrapper::ReadHeaderField(std::int32_t At, std::int32_t TBlockHeader::*Field, std::int32_t &Value)
+{
+    std::uint8_t bytes[4];
+    Seek(At + PackedOffset(Field), soBeginning);
+    if (!ReadBuffer(bytes, 4))
+        return false;
+    Value = GetI32(bytes);
+    return true;
+}
+
+bool TStreamWrapper::WriteHeaderField(std::int32_t At, std::int32_t TBlockHeader::*Field, std::int32_t Value)
+{
+    std::uint8_t bytes[4];
+    PutI32(bytes, Value);
+    Seek(At + PackedOffset(Field), soBeginning);
+    return WriteBuffer(bytes, 4);
+}
+
+template <class F>
+bool TStreamWrapper::BlockStep(bool Loading, F &&Step)
 {
     bool ok = false;
     try {
         ok = Step();
     } catch (...) {
+        NoteOutOfMemory();
         ok = false;
     }
     if (!ok && !Loading)
@@ -596,16 +810,18 @@ bool TStreamWrapper::EndBlock(TBlockHeader &AHeader, TBlockFooter &AFooter, bool
             ok = WriteBuffer(Zeros, std::min(fill, ZeroChunk));
         if (Header.WriteBlockFooters)
             ok = WriteBlockFooter(AFooter) && ok;
-        Seek(AFooter.HeaderOffset, soBeginning);
-        // The stored header carries the OffsetNext_Block that a later block patched in.
-        if (ok && ReadBlockHeader(AHeader)) {
+        // The stored header carries the links that later blocks patched in;
+        // the block's length and its footer's position complete it in place.
+        const std::int32_t at = AFooter.HeaderOffset;
+        ok = ok && ReadHeaderField(at, &TBlockHeader::OffsetNext_Block, AHeader.OffsetNext_Block)
+             && ReadHeaderField(at, &TBlockHeader::OffsetNext_Node, AHeader.OffsetNext_Node);
+        if (ok) {
             AHeader.DataSize = Length;
-            if (Header.WriteBlockFooters)
+            ok = WriteHeaderField(at, &TBlockHeader::DataSize, Length);
+            if (ok && Header.WriteBlockFooters) {
                 AHeader.Offsetfooter = Size() - AFooter.FooterSize;
-            Seek(AFooter.HeaderOffset, soBeginning);
-            ok = WriteBlockHeader(AHeader, false);
-        } else {
-            ok = false;
+                ok = WriteHeaderField(at, &TBlockHeader::Offsetfooter, AHeader.Offsetfooter);
+            }
         }
         Seek(0, soEnd);
         return ok;

@@ -17,7 +17,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -54,8 +54,8 @@ public:
     void Store(std::uint8_t *Out) const
     {
         Out[0] = static_cast<std::uint8_t>(Text.size());
-        for (std::size_t i = 0; i < N; ++i)
-            Out[1 + i] = i < Text.size() ? static_cast<std::uint8_t>(Text[i]) : 0;
+        std::memcpy(Out + 1, Text.data(), Text.size());
+        std::memset(Out + 1 + Text.size(), 0, N - Text.size());
     }
     // A damaged length byte above N is taken as N.
     void Load(const std::uint8_t *In)
@@ -159,6 +159,12 @@ public:
     std::string Reason;
 };
 
+// A load or save that ran out of memory. The message names the file.
+class EVrnStreamOutOfMemory : public EVrnError {
+public:
+    using EVrnError::EVrnError;
+};
+
 inline constexpr char SStreamWrapSilly[] = "File_StreamWrapper_create: new and read is silly";
 inline constexpr char SStreamWrapInvalidName[] = "File_StreamWrapper_create: invalid filename";
 inline constexpr char SStreamWrapNotExists[] = "File_StreamWrapper_create: file not exists";
@@ -256,17 +262,28 @@ public:
     std::int32_t LastBlockOffset = 0;
     // Why the save failed, in plain words; empty when it did not or nobody knows.
     std::string FailReason;
+    // A step failed because memory ran out (the failure itself became False).
+    bool OutOfMemory = false;
 
 protected:
     bool Compressing() const;
     // Runs one step of a block: an exception is False, and a failed write
     // step marks the save as failed.
-    bool BlockStep(bool Loading, const std::function<bool()> &Step);
+    template <class F>
+    bool BlockStep(bool Loading, F &&Step);
+    // One int32 field of the block header at At, read or written in place.
+    bool ReadHeaderField(std::int32_t At, std::int32_t TBlockHeader::*Field, std::int32_t &Value);
+    bool WriteHeaderField(std::int32_t At, std::int32_t TBlockHeader::*Field, std::int32_t Value);
     bool PatchLink(std::int32_t At, std::int32_t TBlockHeader::*Field, std::int32_t Value, std::int32_t Limit);
     // Throws the unfinished replacement of the target away, if there is one.
     void DiscardPending();
     // Notes why the save failed, unless an earlier failure was noted.
     void NoteFailure(const std::string &Reason);
+    // In a handler that turns a failure into False: notes memory running out.
+    void NoteOutOfMemory();
+    // The decoded container of Stream: with Streaming, decoded as it is
+    // read (for a reader that only moves forward), else all of it at once.
+    std::unique_ptr<TStream> DecodeContainer(bool Streaming);
 
     // The new version of the target, put in its place at a successful Close;
     // owned by Stream or SwapStream, nullptr when there is none.

@@ -56,7 +56,7 @@ inline TBytes Code(const TBytes &Container)
     HuffSetOutput(out);
     std::int32_t inputSize = 0, codedSize = 0;
     HuffCompress(inputSize, codedSize);
-    return out.Data;
+    return out.Bytes();
 }
 
 inline TBytes Decode(const TBytes &Coded)
@@ -66,7 +66,7 @@ inline TBytes Decode(const TBytes &Coded)
     HuffSetInput(in);
     HuffSetOutput(out);
     HuffDecompress();
-    return out.Data;
+    return out.Bytes();
 }
 
 // Block header field positions.

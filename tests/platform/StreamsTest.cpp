@@ -3,6 +3,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 TEST(Streams, FileStreamModesAndErrors)
 {
     QTemporaryDir dir;
@@ -37,7 +40,7 @@ TEST(Streams, MemoryStreamGrowsAndSeeks)
     m.Seek(4, soBeginning);
     m.WriteBuffer("ab", 2);
     EXPECT_EQ(m.Size(), 6);
-    EXPECT_EQ(m.Data[0], 0);
+    EXPECT_EQ(m.Memory()[0], 0);
     EXPECT_EQ(m.Seek(-1, soEnd), 5);
     char c = 0;
     EXPECT_EQ(m.Read(&c, 10), 1);
@@ -46,7 +49,36 @@ TEST(Streams, MemoryStreamGrowsAndSeeks)
     EXPECT_THROW(m.Seek(-7, soEnd), EStreamError);
     TMemoryStream copy;
     copy.CopyFrom(m, 0);
-    EXPECT_EQ(copy.Data, m.Data);
+    EXPECT_EQ(copy.Bytes(), m.Bytes());
+}
+
+// The room grows without being cleared ahead: bytes that were once written
+// and then cut off by SetSize must read as zeros when the stream grows again.
+TEST(Streams, MemoryStreamRegrowsWithZeros)
+{
+    TMemoryStream m;
+    m.Reserve(100);
+    EXPECT_EQ(m.Size(), 0);
+    const std::vector<std::uint8_t> ones(64, 1);
+    m.WriteBuffer(ones.data(), 64);
+    m.SetSize(8);
+    m.SetSize(16);
+    m.Seek(0, soEnd);
+    m.Seek(8, soCurrent);
+    m.WriteBuffer("x", 1);
+    std::vector<std::uint8_t> expected(25, 0);
+    std::fill_n(expected.begin(), 8, 1);
+    expected[24] = 'x';
+    EXPECT_EQ(m.Bytes(), expected);
+    // Growth far beyond the reserved room keeps what was written.
+    std::vector<std::uint8_t> big(1 << 20);
+    for (std::size_t i = 0; i < big.size(); ++i)
+        big[i] = static_cast<std::uint8_t>(i * 7);
+    m.WriteBuffer(big.data(), static_cast<std::int64_t>(big.size()));
+    EXPECT_EQ(m.Size(), 25 + (1 << 20));
+    EXPECT_TRUE(std::equal(big.begin(), big.end(), m.Memory() + 25));
+    EXPECT_EQ(m.Memory()[24], 'x');
+    EXPECT_EQ(TMemoryStream(m.Bytes()).Bytes(), m.Bytes());
 }
 
 TEST(Streams, ForceDirectoriesCreatesParents)

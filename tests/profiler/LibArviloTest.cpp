@@ -495,6 +495,34 @@ TEST_F(ArviloFile, FailedSaveKeepsTheOldFile)
     EXPECT_EQ(Var(q, 1)->Comment, Var(p, 1)->Comment);
 }
 
+// A container without block headers cannot say how many variations follow
+// the project's data: a project with variations is not saved so (the old file
+// stays), one without them is, and it loads back with its title.
+TEST_F(ArviloFile, SavesWithoutBlockHeaders)
+{
+    TArvilo p(nullptr);
+    p.Block.Title = "first";
+    p.Comment = "a comment";
+    AddVar(p);
+    ASSERT_TRUE(p.SaveToFile(name));
+    const TBytes before = ReadAll(name);
+    TStreamSettings headerless;
+    headerless.FileName = name;
+    headerless.WriteBlockHeaders = false;
+    p.SetFileInfoAndSettings(ProjectFileInfo, headerless);
+    EXPECT_FALSE(p.Save());
+    EXPECT_EQ(ReadAll(name), before);
+
+    p.ClearChildren();
+    p.SetFileInfoAndSettings(ProjectFileInfo, headerless);
+    ASSERT_TRUE(p.Save());
+    TArvilo q(nullptr);
+    ASSERT_TRUE(q.LoadFromFile(name));
+    EXPECT_EQ(q.Block.Title, "first");
+    EXPECT_EQ(q.Comment, "a comment");
+    EXPECT_EQ(q.Count, 0);
+}
+
 // ---- the model ----
 
 TEST(ArviloModel, CaptionsAndImages)

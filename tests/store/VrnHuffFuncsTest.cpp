@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -22,9 +23,9 @@ Bytes Code(const Bytes &input)
     std::int32_t inputSize = -1, codedSize = -1;
     const std::int32_t result = HuffCompress(inputSize, codedSize);
     EXPECT_EQ(inputSize, static_cast<std::int32_t>(input.size()));
-    EXPECT_EQ(codedSize, static_cast<std::int32_t>(out.Data.size()));
+    EXPECT_EQ(codedSize, static_cast<std::int32_t>(out.Size()));
     EXPECT_EQ(result, codedSize);
-    return out.Data;
+    return out.Bytes();
 }
 
 Bytes Decode(const Bytes &coded)
@@ -34,7 +35,7 @@ Bytes Decode(const Bytes &coded)
     HuffSetInput(in);
     HuffSetOutput(out);
     HuffDecompress();
-    return out.Data;
+    return out.Bytes();
 }
 
 Bytes Text(const std::string &s) { return Bytes(s.begin(), s.end()); }
@@ -327,4 +328,142 @@ TEST(VrnHuffFuncs, FlippedBytesDecodeOrRaise)
     }
     EXPECT_GT(decoded, 0u);
     EXPECT_GT(raised, 0u);
+}
+
+namespace {
+
+// The data bytes of a coded file, coded afresh bit by bit from its own table.
+Bytes ReferenceBits(const Bytes &Coded, const Bytes &Input)
+{
+    std::vector<std::vector<int>> codes(256);
+    const std::int32_t t = Coded[1] | Coded[2] << 8 | Coded[3] << 16 | Coded[4] << 24;
+    for (size_t pos = 5; pos < 5 + static_cast<size_t>(t);) {
+        const int value = Coded[pos], length = Coded[pos + 1];
+        for (int i = 0; i < length; ++i)
+            codes[static_cast<size_t>(value)].push_back((Coded[pos + 2 + static_cast<size_t>(i / 8)] >> (7 - i % 8)) & 1);
+        pos += 2 + static_cast<size_t>(length + 7) / 8;
+    }
+    Bytes out;
+    int filled = 8;
+    for (std::uint8_t b : Input)
+        for (int bit : codes[b]) {
+            if (filled == 8) {
+                out.push_back(0);
+                filled = 0;
+            }
+            out.back() = static_cast<std::uint8_t>(out.back() | bit << (7 - filled++));
+        }
+    return out;
+}
+
+// Fibonacci weights over the values 0 to Longest: a chain of codes 1 to
+// Longest bits long.
+Bytes Chain(int Longest, unsigned Seed)
+{
+    std::vector<std::int64_t> weights(256, 0);
+    std::int64_t a = 1, b = 1;
+    for (int v = 0; v <= Longest; ++v) {
+        weights[static_cast<size_t>(v)] = a;
+        const std::int64_t c = a + b;
+        a = b;
+        b = c;
+    }
+    return FromWeights(weights, Seed);
+}
+
+} // namespace
+
+// The coder joins several codes before they enter its accumulator, how many
+// depending on the longest code: the bits must be the table's codes in order
+// at every such length, and across the runs and chunks of the input.
+TEST(VrnHuffFuncs, CodedBitsMatchTheTableAtEveryCodeLength)
+{
+    for (int longest : {2, 13, 14, 15, 18, 19, 28, 29, 33}) {
+        Bytes input = Chain(longest, static_cast<unsigned>(longest));
+        if (input.size() < 300000) { // long enough to cross the coder's runs and chunks
+            const Bytes once = input;
+            while (input.size() < 300000)
+                input.insert(input.end(), once.begin(), once.end());
+        }
+        const Bytes coded = Code(input);
+        int maxLength = 0;
+        for (const TEntry &e : TableOf(coded))
+            maxLength = std::max(maxLength, e.Length);
+        EXPECT_EQ(maxLength, longest);
+        const size_t data = 5 + static_cast<size_t>(coded[1] | coded[2] << 8);
+        EXPECT_EQ(Bytes(coded.begin() + static_cast<long>(data), coded.end()), ReferenceBits(coded, input)) << longest;
+        EXPECT_EQ(Decode(coded), input) << longest;
+    }
+}
+
+TEST(VrnHuffFuncs, DecodingOnlyTheFirstBytes)
+{
+    // Mostly one-bit codes, so that one look-up yields several values.
+    Bytes input;
+    std::mt19937 rng(9);
+    for (int i = 0; i < 5000; ++i)
+        input.push_back(rng() % 8 == 0 ? static_cast<std::uint8_t>(rng() % 40) : 0);
+    const Bytes coded = Code(input);
+    auto first = [&](std::int64_t Count, const Bytes &Coded) {
+        TMemoryStream in(Coded), out;
+        HuffReset();
+        HuffSetInput(in);
+        HuffSetOutput(out);
+        const std::int64_t decoded = HuffDecompressFirst(Count);
+        EXPECT_EQ(decoded, out.Size());
+        return out.Bytes();
+    };
+    for (std::int64_t count : {0, 1, 2, 5, 6, 7, 13, 24, 25, 400, 4999, 5000, 5001, 100000})
+        EXPECT_EQ(first(count, coded), Bytes(input.begin(), input.begin() + std::min<std::int64_t>(count, 5000))) << count;
+    // What follows the bytes asked for is neither decoded nor checked.
+    Bytes damaged = coded;
+    damaged.back() ^= 0xFF;
+    damaged.push_back(0x5A);
+    EXPECT_EQ(first(400, damaged), Bytes(input.begin(), input.begin() + 400));
+    ExpectDamaged(Bytes(coded.begin(), coded.begin() + 9), "table cut off, also for the first bytes");
+}
+
+namespace {
+
+// Counts what is written to it and keeps nothing.
+class TCountingStream : public TStream {
+public:
+    std::int64_t Read(void *, std::int64_t) override { return 0; }
+    std::int64_t Write(const void *, std::int64_t Count) override
+    {
+        Written += Count;
+        return Count;
+    }
+    std::int64_t Seek(std::int64_t Offset, TSeekOrigin) override { return Offset; }
+    std::int64_t Size() override { return Written; }
+    void SetSize(std::int64_t) override {}
+    std::int64_t Written = 0;
+};
+
+} // namespace
+
+// 270 MB of data whose codes are all one bit long cannot decode to less than
+// 2.1 billion bytes, more than any coding writes: refused before decoding.
+TEST(VrnHuffFuncs, RefusesUpFrontWhatWouldDecodeBeyondTwoGigabytes)
+{
+    QTemporaryDir dir;
+    const std::string name = dir.filePath("huge.arv").toStdString();
+    {
+        TFileStream f(name, fmCreate);
+        const Bytes head{0, 6, 0, 0, 0, 0x61, 1, 0x00, 0x62, 1, 0x80};
+        f.WriteBuffer(head.data(), static_cast<std::int64_t>(head.size()));
+        f.SetSize(static_cast<std::int64_t>(head.size()) + (270 << 20)); // a sparse file of zero bits
+    }
+    TFileStream in(name, fmOpenRead);
+    TCountingStream out;
+    HuffReset();
+    HuffSetInput(in);
+    HuffSetOutput(out);
+    EXPECT_THROW(HuffDecompress(), EHuffError);
+    EXPECT_EQ(out.Written, 0);
+    // Its first bytes can still be read.
+    HuffReset();
+    HuffSetInput(in);
+    HuffSetOutput(out);
+    EXPECT_EQ(HuffDecompressFirst(400), 400);
 }

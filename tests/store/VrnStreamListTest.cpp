@@ -6,8 +6,14 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
+#include <charconv>
+#include <fstream>
+#include <functional>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -632,6 +638,206 @@ TEST_F(StreamList, SettingsOfALoadOrSave)
     EXPECT_THROW(loaded.LoadFromFile(dir.filePath("missing.tst").toStdString()), EVrnStreamWrapCreate);
     EXPECT_EQ(loaded.Count, 0);
     EXPECT_EQ(loaded.Wrappers, nullptr);
+}
+
+// A load decodes the container as it reads it, a window of 256 KB at a time:
+// data, block ends and long strings that cross the windows read back whole.
+TEST_F(StreamList, LoadsContainersLargerThanADecodingWindow)
+{
+    TTestList tree(nullptr);
+    tree.Text = std::string(600000, 'R'); // one text over three windows
+    std::mt19937 rng(3);
+    for (int i = 0; i < 300; ++i) {
+        std::string text(static_cast<std::size_t>(rng() % 9000), ' ');
+        for (char &c : text)
+            c = static_cast<char>(rng() % 40 + 'A');
+        tree.Node(text)->Marker = static_cast<std::uint8_t>(i % 200); // 0xEE would fail its read
+    }
+    auto *inner = new TTestList(&tree);
+    tree.AddChild(inner);
+    inner->Node(std::string(300000, 'i'));
+    ASSERT_TRUE(tree.SaveToFile(name));
+    TTestList loaded(nullptr);
+    ASSERT_TRUE(loaded.LoadFromFile(name));
+    ASSERT_EQ(loaded.Count, tree.Count);
+    EXPECT_EQ(loaded.Text, tree.Text);
+    for (int i = 0; i < 300; ++i) {
+        EXPECT_EQ(Child<TTestNode>(loaded, i)->Text, Child<TTestNode>(tree, i)->Text) << i;
+        EXPECT_EQ(Child<TTestNode>(loaded, i)->Marker, i % 200);
+    }
+    EXPECT_EQ(Child<TTestNode>(*Child<TTestList>(loaded, 300), 0)->Text, std::string(300000, 'i'));
+}
+
+// Without block headers nothing in a container says how many children a list
+// holds or of which class they are: a tree with children is not saved so, a
+// tree without them is, and loads back whole.
+TEST_F(StreamList, WithoutBlockHeadersOnlyAChildlessTreeIsSaved)
+{
+    TStreamSettings headerless;
+    headerless.FileName = name;
+    headerless.WriteBlockHeaders = headerless.WriteBlockFooters = false;
+    for (bool compress : {true, false}) {
+        SCOPED_TRACE(compress ? "coded" : "plain");
+        headerless.Compress = compress;
+        TTestList tree(nullptr);
+        tree.Text = "R";
+        tree.Tag = 42;
+        tree.Node("child");
+        ASSERT_TRUE(tree.SaveToFile(name));
+        const TBytes before = ReadAll(name);
+        tree.SetFileInfoAndSettings(tree.FileInfo, headerless);
+        EXPECT_FALSE(tree.Save());
+        EXPECT_EQ(ReadAll(name), before);
+        EXPECT_EQ(Entries(), QStringList{"tree.tst"});
+
+        tree.ClearChildren();
+        tree.SetFileInfoAndSettings(tree.FileInfo, headerless);
+        ASSERT_TRUE(tree.Save());
+        const TBytes container = compress ? Decode(ReadAll(name)) : ReadAll(name);
+        EXPECT_EQ(container.size(), 400u + 4 + 1 + 4 + 20);
+        TTestList loaded(nullptr);
+        loaded.Node("old");
+        loaded.SetFileInfoAndSettings(loaded.FileInfo, headerless);
+        EXPECT_TRUE(loaded.Load());
+        EXPECT_EQ(loaded.Text, "R");
+        EXPECT_EQ(loaded.Tag, 42);
+        EXPECT_EQ(loaded.Count, 0);
+        // The container's flags count, not the loading node's header switches.
+        if (compress) {
+            EXPECT_TRUE(loaded.LoadFromFile(name));
+            EXPECT_EQ(loaded.Text, "R");
+        }
+    }
+}
+
+// A container without block headers that holds more than its root's data
+// (as a save without headers once wrote for a tree with children) reads its
+// root but does not pass for complete.
+TEST_F(StreamList, WithoutBlockHeadersChildrenDoNotPassForLoaded)
+{
+    TTestList tree(nullptr);
+    tree.Text = "R";
+    tree.Node("lost");
+    {
+        TStreamWrappers list(&tree, false, nullptr);
+        auto *w = new TFile_StreamWrapper(1, TStreamWrapper::WriteModeFor(false, false), name);
+        list.Add(w);
+        ASSERT_TRUE(w->Open(false));
+        ASSERT_TRUE(tree.SaveNode(*w));
+        ASSERT_TRUE(w->Close(false, true));
+    }
+    TTestList loaded(nullptr);
+    TStreamSettings plain;
+    plain.FileName = name;
+    plain.Compress = false;
+    loaded.SetFileInfoAndSettings(loaded.FileInfo, plain);
+    EXPECT_FALSE(loaded.Load());
+    EXPECT_EQ(loaded.Text, "R");
+    EXPECT_EQ(loaded.Count, 0);
+}
+
+namespace {
+
+// The process's address space in bytes.
+std::uint64_t AddressSpace()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmSize:", 0) == 0) {
+            std::uint64_t kib = 0;
+            const char *p = line.c_str() + 7;
+            while (*p == ' ' || *p == '\t')
+                ++p;
+            std::from_chars(p, line.c_str() + line.size(), kib);
+            return kib * 1024;
+        }
+    return 0;
+}
+
+// Runs Step with an address space of only Spare bytes more than now, in a
+// child process: its exit code.
+void ExpectExitWithLittleMemory(const std::function<int()> &Step, std::uint64_t Spare)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            rlimit limit{};
+            limit.rlim_cur = limit.rlim_max = AddressSpace() + Spare;
+            setrlimit(RLIMIT_AS, &limit);
+            std::_Exit(Step());
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+} // namespace
+
+// A load or save that runs out of memory is a failure with a message that
+// names the file, not a bare std::bad_alloc; a load leaves the list empty, a
+// save leaves the file as it was.
+TEST_F(StreamList, RunningOutOfMemory)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's allocator cannot work under a limit of the address space";
+#endif
+    // A coded file whose codes are the bytes themselves (8 bits each), so
+    // that its data are the container: a root whose text claims 900 MB, and
+    // that many zero bytes after it, stored sparse.
+    TBytes coded{0, 0, 3, 0, 0};
+    for (int v = 0; v < 256; ++v)
+        coded.insert(coded.end(), {static_cast<std::uint8_t>(v), 8, static_cast<std::uint8_t>(v)});
+    TStreamHeader header;
+    header.WriteBlockHeaders = header.WriteBlockFooters = true;
+    header.DataSize = 1 << 30;
+    const auto fields = header.Pack();
+    coded.insert(coded.end(), fields.begin(), fields.end());
+    coded.resize(coded.size() + 70);
+    TBlockHeader root;
+    root.ID = "root";
+    root.ClassName = "TTestList";
+    const auto rootFields = root.Pack();
+    coded.insert(coded.end(), rootFields.begin(), rootFields.end());
+    coded.insert(coded.end(), {0, 0, 0x40, 0x38}); // the text's length: 0x38400000 bytes
+    {
+        std::ofstream(name, std::ios::binary).write(reinterpret_cast<const char *>(coded.data()), static_cast<long>(coded.size()));
+    }
+    ASSERT_EQ(truncate(name.c_str(), static_cast<off_t>(coded.size()) + (1 << 30)), 0);
+    const std::string file = name;
+    ExpectExitWithLittleMemory(
+        [&] {
+            TTestList loaded(nullptr);
+            loaded.Node("old");
+            try {
+                loaded.LoadFromFile(file);
+            } catch (const EVrnStreamOutOfMemory &e) {
+                return e.Message == "There is not enough memory to load the file \"" + file + "\"." && loaded.Count == 0 ? 0 : 1;
+            } catch (...) {
+                return 2;
+            }
+            return 3;
+        },
+        256 << 20);
+
+    TTestList small(nullptr);
+    small.Node("a");
+    ASSERT_TRUE(small.SaveToFile(name));
+    const TBytes before = ReadAll(name);
+    TTestList big(nullptr);
+    big.Node(std::string(128 << 20, 'x'));
+    ExpectExitWithLittleMemory(
+        [&] {
+            try {
+                big.SaveToFile(file);
+            } catch (const EVrnStreamOutOfMemory &e) {
+                return e.Message.find(file) != std::string::npos ? 0 : 1;
+            } catch (...) {
+                return 2;
+            }
+            return 3;
+        },
+        32 << 20);
+    EXPECT_EQ(ReadAll(name), before);
+    EXPECT_EQ(Entries(), QStringList{"tree.tst"});
 }
 
 // ---- the spy ----

@@ -513,7 +513,7 @@ TEST_F(CompressedStreamFile, RoundTrip)
         ASSERT_TRUE(HuffSetInput(in) && HuffSetOutput(decoded));
         HuffDecompress();
     }
-    EXPECT_EQ(decoded.Data, plain);
+    EXPECT_EQ(decoded.Bytes(), plain);
 
     TStreamWrapper &w = Load(true);
     EXPECT_EQ(w.Header.DataSize, 2626);
@@ -547,4 +547,24 @@ TEST_F(CompressedStreamFile, FailuresKeepTheOldFile)
         EXPECT_TRUE(Entries(scratch).isEmpty()) << "the scratch file has no name";
     }
     EXPECT_EQ(ReadAll(name), TBytes(100, 0xFF));
+}
+
+// A load decodes the container that the stream header announces and no more:
+// what a file holds behind it is neither expanded nor read.
+TEST_F(CompressedStreamFile, DecodingStopsAtTheContainersEnd)
+{
+    TFakeNode p = Project(2);
+    ASSERT_TRUE(SaveTree(p, 3, true));
+    {
+        std::ofstream tail(name, std::ios::binary | std::ios::app);
+        std::uint32_t x = 12345;
+        for (int i = 0; i < (1 << 20); ++i) {
+            x = x * 1103515245u + 12345u;
+            tail.put(static_cast<char>(x >> 24));
+        }
+    }
+    TStreamWrapper &w = Load(true);
+    EXPECT_EQ(w.Size(), 2626);
+    ExpectProject(w, p);
+    EXPECT_TRUE(w.Close(true, true));
 }
