@@ -1,0 +1,61 @@
+#include "platform/Clock.h"
+
+#include <algorithm>
+#include <ctime>
+
+namespace {
+
+using namespace std::chrono;
+
+// The wall clock now: the second since 1970, the milliseconds within it, and
+// that second in local time.
+struct TWall {
+    std::time_t Second = 0;
+    std::int32_t Milli = 0;
+    std::tm Local{};
+};
+
+TWall WallClock()
+{
+    const auto now = system_clock::now();
+    TWall wall;
+    wall.Second = system_clock::to_time_t(now);
+    wall.Milli = static_cast<std::int32_t>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+    // A load creates thousands of nodes, each stamped with the time, within
+    // one second: the local time is split anew only when the second changes.
+    thread_local std::time_t splitSecond = -1;
+    thread_local std::tm local{};
+    if (wall.Second != splitSecond) {
+        local = std::tm{};
+        localtime_r(&wall.Second, &local);
+        splitSecond = wall.Second;
+    }
+    wall.Local = local;
+    return wall;
+}
+
+} // namespace
+
+std::uint32_t GetTickCount()
+{
+    return static_cast<std::uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+TLocalTime LocalNow()
+{
+    const TWall wall = WallClock();
+    const std::tm &t = wall.Local;
+    TLocalTime result;
+    result.Date = year_month_day{year{t.tm_year + 1900}, month{static_cast<unsigned>(t.tm_mon + 1)}, day{static_cast<unsigned>(t.tm_mday)}};
+    const std::int32_t second = (t.tm_hour * 60 + t.tm_min) * 60 + std::min(t.tm_sec, 59);
+    result.Millisecond = second * 1000 + wall.Milli;
+    return result;
+}
+
+TDateTime Now()
+{
+    const TWall wall = WallClock();
+    // Seconds east of UTC, so the day count is local time like the clock on the wall.
+    const double seconds = static_cast<double>(wall.Second) + static_cast<double>(wall.Local.tm_gmtoff) + static_cast<double>(wall.Milli) / 1000.0;
+    return Day1970 + seconds / 86400.0;
+}
