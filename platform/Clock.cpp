@@ -7,31 +7,23 @@ namespace {
 
 using namespace std::chrono;
 
-// The wall clock now: the second since 1970, the milliseconds within it, and
-// that second in local time.
+// The wall clock now: the second since 1970 (UTC) and the milliseconds within it.
 struct TWall {
     std::time_t Second = 0;
     std::int32_t Milli = 0;
-    std::tm Local{};
 };
 
-TWall WallClock()
+TWall WallNow()
 {
     const auto now = system_clock::now();
-    TWall wall;
-    wall.Second = system_clock::to_time_t(now);
-    wall.Milli = static_cast<std::int32_t>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
-    // A load creates thousands of nodes, each stamped with the time, within
-    // one second: the local time is split anew only when the second changes.
-    thread_local std::time_t splitSecond = -1;
-    thread_local std::tm local{};
-    if (wall.Second != splitSecond) {
-        local = std::tm{};
-        localtime_r(&wall.Second, &local);
-        splitSecond = wall.Second;
-    }
-    wall.Local = local;
-    return wall;
+    return {system_clock::to_time_t(now), static_cast<std::int32_t>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000)};
+}
+
+std::tm LocalSplit(std::time_t Second)
+{
+    std::tm local{};
+    localtime_r(&Second, &local);
+    return local;
 }
 
 } // namespace
@@ -43,10 +35,17 @@ std::uint32_t GetTickCount()
 
 TLocalTime LocalNow()
 {
-    const TWall wall = WallClock();
-    const std::tm &t = wall.Local;
+    const TWall wall = WallNow();
+    // A load stamps thousands of nodes with the time within one second: the
+    // local time is split anew only when the second changes.
+    thread_local std::time_t splitSecond = -1;
+    thread_local std::tm t{};
+    if (wall.Second != splitSecond) {
+        t = LocalSplit(wall.Second);
+        splitSecond = wall.Second;
+    }
     TLocalTime result;
-    result.Date = year_month_day{year{t.tm_year + 1900}, month{static_cast<unsigned>(t.tm_mon + 1)}, day{static_cast<unsigned>(t.tm_mday)}};
+    result.Date = year{t.tm_year + 1900} / month{static_cast<unsigned>(t.tm_mon + 1)} / day{static_cast<unsigned>(t.tm_mday)};
     const std::int32_t second = (t.tm_hour * 60 + t.tm_min) * 60 + std::min(t.tm_sec, 59);
     result.Millisecond = second * 1000 + wall.Milli;
     return result;
@@ -54,8 +53,9 @@ TLocalTime LocalNow()
 
 TDateTime Now()
 {
-    const TWall wall = WallClock();
+    const TWall wall = WallNow();
     // Seconds east of UTC, so the day count is local time like the clock on the wall.
-    const double seconds = static_cast<double>(wall.Second) + static_cast<double>(wall.Local.tm_gmtoff) + static_cast<double>(wall.Milli) / 1000.0;
+    const double seconds = static_cast<double>(wall.Second) + static_cast<double>(LocalSplit(wall.Second).tm_gmtoff)
+                           + static_cast<double>(wall.Milli) / 1000.0;
     return Day1970 + seconds / 86400.0;
 }
