@@ -1,6 +1,6 @@
 #pragma once
-// Dates and times as day counts, a mask-driven date-time parser, the user's
-// date mask and the names of calendar periods.
+// A mask-driven date-time parser on the platform's calendar, the user's date
+// mask and the names of calendar periods.
 #include "platform/Calendar.h"
 
 #include <string>

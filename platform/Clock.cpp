@@ -39,16 +39,14 @@ TLocalTime LocalNow()
     // A load stamps thousands of nodes with the time within one second: the
     // local time is split anew only when the second changes.
     thread_local std::time_t splitSecond = -1;
-    thread_local std::tm t{};
+    thread_local TLocalTime split;
     if (wall.Second != splitSecond) {
-        t = LocalSplit(wall.Second);
+        const std::tm t = LocalSplit(wall.Second);
+        split.Day = DateToDays(year{t.tm_year + 1900} / month{static_cast<unsigned>(t.tm_mon + 1)} / day{static_cast<unsigned>(t.tm_mday)});
+        split.Millisecond = ((t.tm_hour * 60 + t.tm_min) * 60 + std::min(t.tm_sec, 59)) * 1000;
         splitSecond = wall.Second;
     }
-    TLocalTime result;
-    result.Date = year{t.tm_year + 1900} / month{static_cast<unsigned>(t.tm_mon + 1)} / day{static_cast<unsigned>(t.tm_mday)};
-    const std::int32_t second = (t.tm_hour * 60 + t.tm_min) * 60 + std::min(t.tm_sec, 59);
-    result.Millisecond = second * 1000 + wall.Milli;
-    return result;
+    return {split.Day, split.Millisecond + wall.Milli};
 }
 
 TDateTime Now()

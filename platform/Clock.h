@@ -3,7 +3,6 @@
 // and the local wall-clock time.
 #include "platform/Calendar.h"
 
-#include <chrono>
 #include <cstdint>
 
 // Milliseconds of a steady clock as 32 bits; they wrap after 49.7 days.
@@ -11,7 +10,7 @@ std::uint32_t GetTickCount();
 
 // The local date and time now, as the clock on the wall shows them.
 struct TLocalTime {
-    std::chrono::year_month_day Date;
+    std::int32_t Day = 0; // the day count of the date
     // Milliseconds since midnight, 0 to 86399999 (a leap second counts as the 59th).
     std::int32_t Millisecond = 0;
 };

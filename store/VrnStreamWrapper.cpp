@@ -287,15 +287,15 @@ std::uint8_t TStreamWrapper::WriteModeFor(bool Headers, bool Footers)
     return Footers ? 3 : 2;
 }
 
-static std::int32_t DayNumber(const std::chrono::year_month_day &Date)
+static std::int32_t DayNumber(std::int32_t Day)
 {
-    return DateToDays(Date) - FirstDay + 1; // 1 January of the year 1 is 1
+    return Day - FirstDay + 1; // 1 January of the year 1 is 1
 }
 
 std::int32_t NodeIDDateNumber(int Year, int Month, int Day)
 {
     using namespace std::chrono;
-    return DayNumber(year{Year} / month{static_cast<unsigned>(Month)} / day{static_cast<unsigned>(Day)});
+    return DayNumber(DateToDays(year{Year} / month{static_cast<unsigned>(Month)} / day{static_cast<unsigned>(Day)}));
 }
 
 static void AppendNumber(std::string &S, std::uint32_t Value)
@@ -325,7 +325,7 @@ std::string TStreamWrapper::MakeNodeID(const std::string &NodeClassName)
 {
     const std::uint32_t counter = NodeIDCounter.fetch_add(1) + 1;
     const TLocalTime now = LocalNow();
-    return FormatNodeID(NodeClassName, DayNumber(now.Date), now.Millisecond, counter);
+    return FormatNodeID(NodeClassName, DayNumber(now.Day), now.Millisecond, counter);
 }
 
 // --- buffers ---------------------------------------------------------------

@@ -51,11 +51,11 @@ TEST(Clock, NowIsLocalTime)
         const TLocalTime before = LocalNow();
         const TDateTime now = Now();
         const TLocalTime after = LocalNow();
-        EXPECT_TRUE(IsValidDate(after.Date));
+        EXPECT_TRUE(IsValidDate(DaysToDate(after.Day)));
         EXPECT_GE(after.Millisecond, 0);
         EXPECT_LT(after.Millisecond, 86400000);
-        if (before.Date == after.Date) {
-            EXPECT_EQ(DateToDays(after.Date), std::floor(now));
+        if (before.Day == after.Day) {
+            EXPECT_EQ(after.Day, std::floor(now));
         }
     }
     EXPECT_NEAR(east - utc, 14.0 / 24, 1.0 / 24 / 60);
