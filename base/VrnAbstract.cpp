@@ -1,10 +1,8 @@
 #include "base/VrnAbstract.h"
 
 #include "base/VrnStrings.h"
-#include "platform/Exceptions.h"
 #include "platform/IntText.h"
 
-#include <cmath>
 #include <cstdio>
 
 std::string KeySection(const std::string &Key)
@@ -65,23 +63,10 @@ void TSettings::WriteBool(const std::string &Key, bool Value)
 
 void TSettings::WriteDate(const std::string &Key, TDateTime Value)
 {
-    // The day of the count (the fraction is the time of day), years 1 to 9999.
-    const double day = std::trunc(Value);
-    if (!(day >= -693593.0 && day <= 2958465.0))
-        throw EConvertError("Invalid argument to date encode");
-    // Days from 1 March of the year 0 (day 0 is 30 December 1899), then the
-    // civil date of that count.
-    const long long z = static_cast<long long>(day) + 693899;
-    const long long era = (z >= 0 ? z : z - 146096) / 146097;
-    const long long doe = z - era * 146097;
-    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const long long mp = (5 * doy + 2) / 153;
-    const long long d = doy - (153 * mp + 2) / 5 + 1;
-    const long long m = mp < 10 ? mp + 3 : mp - 9;
-    const long long y = yoe + era * 400 + (m <= 2 ? 1 : 0);
-    char text[64];
-    std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld", y, m, d);
+    const std::chrono::year_month_day date = DecodeDate(Value);
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02u", static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
+                  static_cast<unsigned>(date.day()));
     WriteString(Key, text);
 }
 

@@ -1,6 +1,7 @@
 #include "base/VrnCmpStandard.h"
 
 #include "base/VrnStrings.h"
+#include "platform/Clock.h"
 #include "platform/Exceptions.h"
 #include "platform/Latin1.h"
 #include "platform/LocaleInfo.h"
@@ -16,7 +17,6 @@
 #include <QPainter>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <limits>
 
@@ -143,12 +143,6 @@ bool TextToCurrency(const std::string &S, char Sep, Currency &Result)
         return false;
     Result.Units = negative ? static_cast<std::int64_t>(0 - magnitude) : static_cast<std::int64_t>(magnitude);
     return true;
-}
-
-std::uint32_t TickCount()
-{
-    using namespace std::chrono;
-    return static_cast<std::uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
 } // namespace
@@ -523,7 +517,7 @@ void TProgressGauge::SetPosition(int Value)
     if (Value < Min)
         Value = Min;
     Position = Value;
-    if (TickCount() < NextPaintTick)
+    if (GetTickCount() < NextPaintTick)
         update();
     else
         repaint();
@@ -532,7 +526,7 @@ void TProgressGauge::SetPosition(int Value)
 void TProgressGauge::paintEvent(QPaintEvent *)
 {
     // About 25 pictures a second are enough for a progress bar.
-    NextPaintTick = TickCount() + 40;
+    NextPaintTick = GetTickCount() + 40;
 
     QPainter p(this);
     const QRect area = rect();

@@ -1,20 +1,12 @@
 #include "base/VrnDateTime.h"
 
 #include "base/VrnStrings.h"
-#include "platform/Exceptions.h"
+#include "platform/Latin1.h"
 #include "platform/LocaleInfo.h"
 
-#include <cstdint>
+#include <algorithm>
 
 namespace {
-
-bool IsLeapYear(int year)
-{
-    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
-}
-
-// Day number of 30 December 1899 counted from 1 January of the year 1 as day 1.
-constexpr int64_t DateDelta = 693594;
 
 // Leading blanks, an optional sign and decimal digits, nothing else; 0 when
 // the text does not convert.
@@ -48,43 +40,13 @@ int FieldValue(const std::string &Mask, const std::string &Text, const char *Nam
 
 } // namespace
 
-TDateTime EncodeDate(unsigned short Year, unsigned short Month, unsigned short Day)
-{
-    static const int monthDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (Year < 1 || Year > 9999 || Month < 1 || Month > 12 || Day < 1)
-        throw EConvertError("Invalid argument to date encode");
-    const bool leap = IsLeapYear(Year);
-    if (Day > monthDays[Month - 1] + (Month == 2 && leap ? 1 : 0))
-        throw EConvertError("Invalid argument to date encode");
-
-    int64_t days = Day;
-    for (int m = 1; m < Month; ++m)
-        days += monthDays[m - 1] + (m == 2 && leap ? 1 : 0);
-    const int64_t y = Year - 1;
-    days += y * 365 + y / 4 - y / 100 + y / 400;
-    return static_cast<TDateTime>(days - DateDelta);
-}
-
-TDateTime EncodeTime(unsigned short Hour, unsigned short Min, unsigned short Sec, unsigned short MSec)
-{
-    if (Hour > 23 || Min > 59 || Sec > 59 || MSec > 999)
-        throw EConvertError("Invalid argument to time encode");
-    // Whole milliseconds over the day, so a given time always maps to the same double.
-    return (Hour * 3600000.0 + Min * 60000.0 + Sec * 1000.0 + MSec) / 86400000.0;
-}
-
 TDateTime StrToDateTimeMask(const std::string &Mask, const std::string &Text)
 {
     if (Text.empty() || Mask.empty())
         return 0;
 
-    std::string mask;
-    mask.reserve(Mask.size());
-    for (const char c : Mask) {
-        if (c == '"')
-            continue;
-        mask += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-    }
+    std::string mask = UpperCaseAscii(Mask);
+    mask.erase(std::remove(mask.begin(), mask.end(), '"'), mask.end());
 
     const int day = FieldValue(mask, Text, "DD");
     const int month = FieldValue(mask, Text, "MM");
@@ -111,12 +73,7 @@ TDateTime StrToDateTimeMask(const std::string &Mask, const std::string &Text)
 
 std::string DateMaskFromFormat(const std::string &ShortDateFormat)
 {
-    std::string upper;
-    upper.reserve(ShortDateFormat.size());
-    for (const char c : ShortDateFormat)
-        upper += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-
-    std::string mask = KeepChars(upper, "DMY.:-/'_+*");
+    std::string mask = KeepChars(UpperCaseAscii(ShortDateFormat), "DMY.:-/'_+*");
     if (mask.find("YYYY") == std::string::npos) {
         const size_t p = mask.find("YY");
         mask.insert(p == std::string::npos ? 0 : p, "YY");

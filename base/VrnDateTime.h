@@ -1,20 +1,14 @@
 #pragma once
-// Dates and times as day counts, a mask-driven date-time parser, the user's
-// date mask and the names of calendar periods.
-#include <string>
+// A mask-driven date-time parser on the platform's calendar, the user's date
+// mask and the names of calendar periods.
+#include "platform/Calendar.h"
 
-// Days since 30 December 1899; the time of day is the fraction.
-using TDateTime = double;
+#include <string>
 
 // Reads Text aligned character by character with Mask (fields DD, MM, YYYY
 // or YY, HH, NN, SS). 0 for an empty Text or Mask. Raises EConvertError for a
 // day that does not exist or a time of day out of range.
 TDateTime StrToDateTimeMask(const std::string &Mask, const std::string &Text);
-
-// The day count of a date of the years 1 to 9999; EConvertError otherwise.
-TDateTime EncodeDate(unsigned short Year, unsigned short Month, unsigned short Day);
-// The fraction of a day; EConvertError for a value out of range.
-TDateTime EncodeTime(unsigned short Hour, unsigned short Min, unsigned short Sec, unsigned short MSec);
 
 // The user's short date format as a mask: upper case, only the letters and
 // separators a mask uses, the year always four digits. Built on first use so

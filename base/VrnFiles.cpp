@@ -1,10 +1,10 @@
 #include "base/VrnFiles.h"
 
 #include "base/VrnStrings.h"
+#include "platform/Latin1.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
-#include <strings.h>
 #include <unistd.h>
 
 #include <memory>
@@ -35,7 +35,7 @@ std::string StoredName(const std::string &Dir, const std::string &Name, const st
     while (const dirent *entry = readdir(dir.get())) {
         if (Name == entry->d_name)
             return Name;
-        if (strcasecmp(Name.c_str(), entry->d_name) == 0)
+        if (SameTextAscii(Name, entry->d_name))
             others.emplace_back(entry->d_name);
     }
     for (const std::string &other : others) {

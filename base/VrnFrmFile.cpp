@@ -22,8 +22,6 @@
 #include <QToolButton>
 #include <QUrl>
 
-#include <cctype>
-
 namespace {
 
 // The directory part of a path with its trailing '/'.
@@ -42,16 +40,6 @@ std::string Trim(const std::string &s)
     while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ')
         --e;
     return s.substr(b, e - b);
-}
-
-bool SameText(const std::string &a, const std::string &b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
 }
 
 // One busy-cursor entry for the duration of a scope, also when it raises.
@@ -295,7 +283,8 @@ void TFrmFile::AddToMru(const std::string &Name)
     bool removed = false;
     for (int i = 0; i < Mru.Count(); ++i) {
         const std::string item = Mru.Strings(i);
-        if (!removed && SameText(item, name)) {
+        // The names are the file system's bytes: only ASCII letters fold.
+        if (!removed && SameTextAscii(item, name)) {
             removed = true;
             continue;
         }

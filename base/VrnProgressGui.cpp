@@ -1,34 +1,13 @@
 #include "base/VrnProgressGui.h"
 
 #include "base/VrnCmpStandard.h"
+#include "platform/Clock.h"
 #include "platform/Screen.h"
 
 #include <QFrame>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QVBoxLayout>
-
-#include <chrono>
-#include <ctime>
-
-std::uint32_t GetTickCount()
-{
-    using namespace std::chrono;
-    return static_cast<std::uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
-TDateTime Now()
-{
-    using namespace std::chrono;
-    const auto now = system_clock::now();
-    const std::time_t t = system_clock::to_time_t(now);
-    std::tm local {};
-    localtime_r(&t, &local);
-    const auto ms = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
-    // Seconds east of UTC, so the day count is local time like the clock on the wall.
-    const double seconds = static_cast<double>(t) + static_cast<double>(local.tm_gmtoff) + static_cast<double>(ms) / 1000.0;
-    return 25569.0 + seconds / 86400.0;
-}
 
 TFrmProgress::TFrmProgress(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)

@@ -53,8 +53,3 @@ public:
     // Then the busy cursor when the new innermost entry asks for it, else the default cursor.
     void Stop() override;
 };
-
-// Milliseconds of a steady clock, wrapping at 2^32.
-std::uint32_t GetTickCount();
-// The current local date and time.
-TDateTime Now();

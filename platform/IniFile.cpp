@@ -1,6 +1,7 @@
 #include "platform/IniFile.h"
 
 #include "platform/IntText.h"
+#include "platform/Latin1.h"
 #include "platform/StringList.h"
 
 #include <fcntl.h>
@@ -26,24 +27,6 @@ std::string TrimBlanks(const std::string &s)
     while (e > b && IsBlank(s[e - 1]))
         --e;
     return s.substr(b, e - b);
-}
-
-// Letter case folded for ASCII and the Latin-1 letters.
-unsigned char Fold(unsigned char c)
-{
-    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
-        return static_cast<unsigned char>(c + 0x20);
-    return c;
-}
-
-bool SameName(const std::string &a, const std::string &b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (Fold(static_cast<unsigned char>(a[i])) != Fold(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
 }
 
 // Decimal texts in the int range; hexadecimal ones are bit patterns of up to 32 bits.
@@ -235,7 +218,7 @@ TIniFile::TSection *TIniFile::FindSection(const std::string &Section)
 {
     const std::string name = TrimBlanks(Section);
     for (size_t i = 1; i < Sections.size(); ++i)
-        if (SameName(Sections[i].Name, name))
+        if (SameTextLatin1(Sections[i].Name, name))
             return &Sections[i];
     return nullptr;
 }
@@ -247,7 +230,7 @@ TIniFile::TLine *TIniFile::FindEntry(const std::string &Section, const std::stri
         return nullptr;
     const std::string name = TrimBlanks(Ident);
     for (TLine &l : s->Lines)
-        if (l.IsEntry && SameName(l.Name, name))
+        if (l.IsEntry && SameTextLatin1(l.Name, name))
             return &l;
     return nullptr;
 }
@@ -318,7 +301,7 @@ void TIniFile::DeleteKey(const std::string &Section, const std::string &Ident)
         return;
     const std::string name = TrimBlanks(Ident);
     for (auto it = s->Lines.begin(); it != s->Lines.end(); ++it)
-        if (it->IsEntry && SameName(it->Name, name)) {
+        if (it->IsEntry && SameTextLatin1(it->Name, name)) {
             s->Lines.erase(it);
             Save();
             return;

@@ -31,3 +31,11 @@ if ! locale -a 2>/dev/null | grep -qix 'de_DE.utf8'; then
   [ "$(id -u)" -eq 0 ] || SUDO="sudo"
   $SUDO localedef -i de_DE -c -f UTF-8 de_DE.UTF-8
 fi
+# A German locale of one byte a character, in which the C library folds the
+# Latin-1 letters too: which names match must not depend on it.
+if ! locale -a 2>/dev/null | grep -qix 'de_DE.iso88591'; then
+  echo "Generating the locale de_DE.ISO-8859-1"
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  $SUDO localedef -i de_DE -c -f ISO-8859-1 de_DE.ISO-8859-1
+fi

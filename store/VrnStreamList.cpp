@@ -2,6 +2,7 @@
 
 #include "base/VrnFiles.h"
 #include "platform/Dialogs.h"
+#include "platform/Latin1.h"
 #include "store/VrnHuffFuncs.h"
 #include "store/VrnStreamSpy.h"
 
@@ -16,22 +17,6 @@ const char SLinkList[] = "StreamNode_LinkList: list methods are not available fo
 const char SCheckMap[] = "CheckMap_failed";
 const char SNotSameClass[] = "_template is not same class";
 const char SCantAssignClass[] = "_ClassMap: can\xB4t assign class ";
-
-bool SameTextAscii(const std::string &A, const std::string &B)
-{
-    if (A.size() != B.size())
-        return false;
-    for (size_t i = 0; i < A.size(); ++i) {
-        char a = A[i], b = B[i];
-        if (a >= 'a' && a <= 'z')
-            a = static_cast<char>(a - 'a' + 'A');
-        if (b >= 'a' && b <= 'z')
-            b = static_cast<char>(b - 'a' + 'A');
-        if (a != b)
-            return false;
-    }
-    return true;
-}
 
 } // namespace
 

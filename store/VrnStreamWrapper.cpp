@@ -1,6 +1,7 @@
 #include "store/VrnStreamWrapper.h"
 #include "store/VrnStreamSpy.h"
 
+#include "platform/Clock.h"
 #include "store/VrnHuffFuncs.h"
 
 #include <algorithm>
@@ -10,7 +11,6 @@
 #include <chrono>
 #include <climits>
 #include <cstring>
-#include <ctime>
 #include <new>
 #include <type_traits>
 #include <utility>
@@ -287,17 +287,15 @@ std::uint8_t TStreamWrapper::WriteModeFor(bool Headers, bool Footers)
     return Footers ? 3 : 2;
 }
 
+static std::int32_t DayNumber(std::int32_t Day)
+{
+    return Day - FirstDay + 1; // 1 January of the year 1 is 1
+}
+
 std::int32_t NodeIDDateNumber(int Year, int Month, int Day)
 {
-    // Days from 1 March of year 0 in the proleptic Gregorian calendar.
-    const int y = Year - (Month <= 2 ? 1 : 0);
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const int yoe = y - era * 400;
-    const int doy = (153 * (Month + (Month > 2 ? -3 : 9)) + 2) / 5 + Day - 1;
-    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    const int fromMarch0 = era * 146097 + doe;
-    // 1 January of the year 1 is day 306 from 1 March of year 0; it counts as 1.
-    return fromMarch0 - 305;
+    using namespace std::chrono;
+    return DayNumber(DateToDays(year{Year} / month{static_cast<unsigned>(Month)} / day{static_cast<unsigned>(Day)}));
 }
 
 static void AppendNumber(std::string &S, std::uint32_t Value)
@@ -326,21 +324,8 @@ std::string FormatNodeID(const std::string &NodeClassName, std::int32_t DateNumb
 std::string TStreamWrapper::MakeNodeID(const std::string &NodeClassName)
 {
     const std::uint32_t counter = NodeIDCounter.fetch_add(1) + 1;
-    const auto now = std::chrono::system_clock::now();
-    const std::time_t t = std::chrono::system_clock::to_time_t(now);
-    // A load creates thousands of nodes within one second: the local date
-    // and time of day are split anew only when the second changes.
-    thread_local std::time_t splitSecond = -1;
-    thread_local std::int32_t date = 0, second = 0;
-    if (t != splitSecond) {
-        std::tm local{};
-        localtime_r(&t, &local);
-        date = NodeIDDateNumber(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
-        second = (local.tm_hour * 60 + local.tm_min) * 60 + std::min(local.tm_sec, 59);
-        splitSecond = t;
-    }
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-    return FormatNodeID(NodeClassName, date, second * 1000 + static_cast<std::int32_t>(ms), counter);
+    const TLocalTime now = LocalNow();
+    return FormatNodeID(NodeClassName, DayNumber(now.Day), now.Millisecond, counter);
 }
 
 // --- buffers ---------------------------------------------------------------

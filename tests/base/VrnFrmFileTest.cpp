@@ -21,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/base/TestFiles.h"
+#include "tests/common/GermanLocale.h"
 
 #include <memory>
 
@@ -226,6 +227,21 @@ TEST_F(FrmFile, RecentListAndItsMenu)
     EXPECT_TRUE(Form->MnuMru1->isVisible());
     EXPECT_FALSE(Form->MnuMru2->isVisible());
     EXPECT_EQ(FromQ(Form->MnuMru2->text()), "&2  ");
+}
+
+// Recent names are the file system's bytes: only ASCII letters fold, whatever
+// the C library's locale (a Latin-1 one made '\xC4' and '\xE4' one letter).
+TEST_F(FrmFile, RecentNamesFoldOnlyAsciiInEveryLocale)
+{
+    for (const char *locale : {"de_DE.UTF-8", "de_DE.ISO-8859-1"}) {
+        SCOPED_TRACE(locale);
+        const TGermanCLocale german(locale);
+        Form->Mru.Clear();
+        Form->AddToMru("/d/\xC4rger.arv");
+        Form->AddToMru("/d/\xE4rger.arv");
+        Form->AddToMru("/D/\xE4RGER.ARV");
+        EXPECT_EQ(Mru(), (std::vector<std::string>{"/D/\xE4RGER.ARV", "/d/\xC4rger.arv"}));
+    }
 }
 
 TEST_F(FrmFile, RecentFileNamesTheSettingsCannotHold)

@@ -1,6 +1,7 @@
 #pragma once
 // The C library's locale switched to German for one scope, as a German
 // desktop has it once the application object exists: ',' as decimal point.
+// UTF-8 unless another German locale is named.
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -8,12 +9,12 @@
 
 class TGermanCLocale {
 public:
-    TGermanCLocale()
+    explicit TGermanCLocale(const char *Name = "de_DE.UTF-8")
     {
         const char *old = std::setlocale(LC_ALL, nullptr);
         Old = old ? old : "C";
-        Active = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
-        EXPECT_TRUE(Active) << "the locale de_DE.UTF-8 is not installed (scripts/deps.sh installs it)";
+        Active = std::setlocale(LC_ALL, Name) != nullptr;
+        EXPECT_TRUE(Active) << "the locale " << Name << " is not installed (scripts/deps.sh installs it)";
         if (Active) {
             EXPECT_EQ(*std::localeconv()->decimal_point, ',');
         }
