@@ -1,6 +1,7 @@
 #include "base/VrnFrmAbout.h"
 
 #include "base/VrnCmpStandard.h"
+#include "base/VrnForms.h"
 #include "base/VrnHome.h"
 #include "platform/Latin1.h"
 #include "platform/Shell.h"
@@ -19,46 +20,6 @@ void InitBaseResources()
     (void)done;
 }
 
-namespace {
-
-const QColor FormColor(226, 230, 240);
-const QColor TextColor(8, 64, 85);
-const QColor LineColor(49, 58, 73);
-
-QLabel *MakeLabel(QWidget *parent, const char *name, int left, int top, const std::string &caption)
-{
-    auto *label = new QLabel(ToQ(caption), parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setObjectName(name);
-    label->move(left, top);
-    label->adjustSize();
-    return label;
-}
-
-void MakeBold(QLabel *label, int pixelSize)
-{
-    QFont f = label->font();
-    f.setBold(true);
-    if (pixelSize > 0)
-        f.setPixelSize(pixelSize);
-    label->setFont(f);
-    label->adjustSize();
-}
-
-QFrame *MakeLine(QWidget *parent, const char *name, int left, int top, int width, int height)
-{
-    auto *line = new QFrame(parent);
-    line->setObjectName(name);
-    line->setGeometry(left, top, width, height);
-    line->setAutoFillBackground(true);
-    QPalette pal = line->palette();
-    pal.setColor(QPalette::Window, LineColor);
-    line->setPalette(pal);
-    return line;
-}
-
-} // namespace
-
 TFrmAbout::TFrmAbout(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
 {
@@ -66,52 +27,43 @@ TFrmAbout::TFrmAbout(QWidget *parent)
     setObjectName("FrmAbout");
     setWindowTitle("Info");
     setFixedSize(518, 373);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, FormColor);
-    pal.setColor(QPalette::WindowText, TextColor);
-    setPalette(pal);
-    QFont f("Verdana");
-    f.setPixelSize(11);
-    setFont(f);
+    FillBackground(this, PageColour);
+    SetColour(this, QPalette::WindowText, AboutTextColour);
+    const QFont plain = Verdana(11, false);
+    setFont(plain);
 
     // The button first: it is the first (and only) stop in the tab order.
-    BtnOK = new QPushButton("OK", this);
-    BtnOK->setObjectName("BtnOK");
-    BtnOK->setGeometry(180, 300, 85, 25);
+    BtnOK = Place<QPushButton>(this, "BtnOK", 180, 300, 85, 25);
+    BtnOK->setText("OK");
     BtnOK->setDefault(true);
     connect(BtnOK, &QPushButton::clicked, this, &QDialog::accept);
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName("Image1");
+    Image1 = Place<QLabel>(this, "Image1", 0, 0, 518, 91);
     Image1->setPixmap(QPixmap(":/base/about_banner.png"));
-    Image1->setGeometry(0, 0, 518, 91);
 
-    LblAppTitle = MakeLabel(this, "LblAppTitle", 180, 120, "((AppTitle))");
-    MakeBold(LblAppTitle, 21);
-    Label2 = MakeLabel(this, "Label2", 180, 192, "Varnek Verfahrenstechnik GmbH");
-    Label3 = MakeLabel(this, "Label3", 180, 208, "Process models and software by the Varnek team");
-    Label4 = MakeLabel(this, "Label4", 180, 224, "Software Engineering");
+    LblAppTitle = PlaceLabel(this, "LblAppTitle", "((AppTitle))", 180, 120, Verdana(21, true));
+    Label2 = PlaceLabel(this, "Label2", "Varnek Verfahrenstechnik GmbH", 180, 192, plain);
+    Label3 = PlaceLabel(this, "Label3", "Process models and software by the Varnek team", 180, 208, plain);
+    Label4 = PlaceLabel(this, "Label4", "Software Engineering", 180, 224, plain);
 
-    LblHomepage = new TVrkHyperlinkLabel(this);
-    LblHomepage->setObjectName("LblHomepage");
+    LblHomepage = Named(new TVrkHyperlinkLabel(this), "LblHomepage");
     LblHomepage->setText(VarnekHost);
     LblHomepage->SetURL(VarnekHomePage);
     // The box gives all its labels one text colour, the link included.
-    QPalette linkPal = LblHomepage->palette();
-    linkPal.setColor(QPalette::WindowText, TextColor);
-    LblHomepage->setPalette(linkPal);
+    SetColour(LblHomepage, QPalette::WindowText, AboutTextColour);
     LblHomepage->move(180, 248);
     LblHomepage->adjustSize();
     connect(LblHomepage, &TVrkHyperlinkLabel::clicked, this, &TFrmAbout::LblHomepageClick);
 
-    Label5 = MakeLabel(this, "Label5", 180, 156, "Version");
-    MakeBold(Label5, 0);
-    LblVersion = MakeLabel(this, "LblVersion", 236, 156, "((Version))");
+    Label5 = PlaceLabel(this, "Label5", "Version", 180, 156, Verdana(11, true));
+    LblVersion = PlaceLabel(this, "LblVersion", "((Version))", 236, 156, plain);
 
-    Shape1 = MakeLine(this, "Shape1", 0, 90, 1, 283);
-    Shape2 = MakeLine(this, "Shape2", 517, 90, 1, 283);
-    Shape3 = MakeLine(this, "Shape3", 0, 372, 518, 1);
+    // The lines that frame the box below the banner.
+    Shape1 = Place<QFrame>(this, "Shape1", 0, 90, 1, 283);
+    Shape2 = Place<QFrame>(this, "Shape2", 517, 90, 1, 283);
+    Shape3 = Place<QFrame>(this, "Shape3", 0, 372, 518, 1);
+    for (QFrame *line : {Shape1, Shape2, Shape3})
+        FillBackground(line, AboutLineColour);
 
     BtnOK->setFocus();
 }

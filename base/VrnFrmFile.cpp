@@ -1,6 +1,7 @@
 #include "base/VrnFrmFile.h"
 
 #include "base/VrnFiles.h"
+#include "base/VrnForms.h"
 #include "base/VrnMisc.h"
 #include "base/VrnProgressGui.h"
 #include "platform/Application.h"
@@ -17,7 +18,6 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
-#include <QPixmap>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
@@ -52,20 +52,9 @@ public:
 };
 
 // The tool bar pictures, 16 by 16 on a transparent ground.
-template <class Draw>
-QIcon Picture(Draw draw)
-{
-    QPixmap pm(16, 16);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    draw(p);
-    p.end();
-    return QIcon(pm);
-}
-
 QIcon NewPicture()
 {
-    return Picture([](QPainter &p) {
+    return DrawnPicture(QSize(16, 16), [](QPainter &p) {
         const QPoint page[] = {{3, 1}, {10, 1}, {13, 4}, {13, 14}, {3, 14}};
         p.setPen(QColor(64, 64, 64));
         p.setBrush(Qt::white);
@@ -77,7 +66,7 @@ QIcon NewPicture()
 
 QIcon OpenPicture()
 {
-    return Picture([](QPainter &p) {
+    return DrawnPicture(QSize(16, 16), [](QPainter &p) {
         p.setPen(QColor(120, 90, 0));
         p.setBrush(QColor(230, 190, 60));
         p.drawRect(1, 4, 11, 9);
@@ -90,7 +79,7 @@ QIcon OpenPicture()
 
 QIcon SavePicture()
 {
-    return Picture([](QPainter &p) {
+    return DrawnPicture(QSize(16, 16), [](QPainter &p) {
         p.setPen(QColor(20, 30, 70));
         p.setBrush(QColor(50, 70, 150));
         p.drawRect(1, 1, 13, 13);
@@ -121,8 +110,7 @@ TFrmFile::TFrmFile(QWidget *parent)
 
     const auto makeAction = [this](const char *name, const char *caption, const char *hint, int image,
                                    void (TFrmFile::*handler)()) {
-        auto *a = new QAction(ToQ(caption), this);
-        a->setObjectName(name);
+        auto *a = Named(new QAction(ToQ(caption), this), name);
         a->setToolTip(ToQ(hint));
         a->setStatusTip(ToQ(hint));
         a->setProperty("Category", QStringLiteral("File"));
@@ -140,16 +128,13 @@ TFrmFile::TFrmFile(QWidget *parent)
                            &TFrmFile::ActSaveAsExecute);
     ActExit = makeAction("ActExit", "&Beenden", "Anwendung verlassen", -1, &TFrmFile::ActExitExecute);
 
-    MnuMain = menuBar();
-    MnuMain->setObjectName("MnuMain");
-    MnuDatei = MnuMain->addMenu(ToQ("&Datei"));
-    MnuDatei->setObjectName("MnuDatei");
+    MnuMain = Named(menuBar(), "MnuMain");
+    MnuDatei = Named(MnuMain->addMenu(ToQ("&Datei")), "MnuDatei");
     MnuNew = MenuItemFor(ActNew, "MnuNew");
     MnuOpen = MenuItemFor(ActOpen, "MnuOpen");
     MnuSave = MenuItemFor(ActSave, "MnuSave");
     MnuSaveAs = MenuItemFor(ActSaveAs, "MnuSaveAs");
-    N2 = MnuDatei->addSeparator();
-    N2->setObjectName("N2");
+    N2 = Named(MnuDatei->addSeparator(), "N2");
     QAction **mru[] = {&MnuMru1, &MnuMru2, &MnuMru3, &MnuMru4, &MnuMru5};
     for (int n = 1; n <= 5; ++n) {
         const std::string caption = "&" + std::to_string(n);
@@ -159,12 +144,10 @@ TFrmFile::TFrmFile(QWidget *parent)
         connect(item, &QAction::triggered, this, Safely([this, item] { MnuMru1Click(item); }));
         *mru[n - 1] = item;
     }
-    MnuSepMru = MnuDatei->addSeparator();
-    MnuSepMru->setObjectName("MnuSepMru");
+    MnuSepMru = Named(MnuDatei->addSeparator(), "MnuSepMru");
     MnuExit = MenuItemFor(ActExit, "MnuExit");
 
-    ToolBar = addToolBar(QStringLiteral("ToolBar"));
-    ToolBar->setObjectName("ToolBar");
+    ToolBar = Named(addToolBar(QStringLiteral("ToolBar")), "ToolBar");
     ToolBar->setMovable(false);
     ToolBar->setIconSize(QSize(16, 16));
     ToolBar->setContentsMargins(2, 2, 2, 2);
@@ -188,8 +171,7 @@ QAction *TFrmFile::MenuItemFor(QAction *Action, const char *Name)
     // The menu item follows its action like the framework's action links:
     // caption, hint, picture and state, with the shortcut shown beside it (the
     // action itself keeps the shortcut, so it is not registered twice).
-    auto *item = MnuDatei->addAction(QString());
-    item->setObjectName(Name);
+    auto *item = Named(MnuDatei->addAction(QString()), Name);
     const auto follow = [Action, item] {
         QString text = Action->text();
         if (!Action->shortcut().isEmpty())

@@ -1,6 +1,7 @@
 #include "calculator/UntMirtel.h"
 
 #include "base/VrnCmpStandard.h"
+#include "base/VrnForms.h"
 #include "base/VrnFrmAbout.h"
 #include "base/VrnHome.h"
 #include "base/VrnStrings.h"
@@ -17,7 +18,6 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QSignalBlocker>
@@ -62,43 +62,14 @@ std::uint8_t Kind(const QComboBox *combo)
     return static_cast<std::uint8_t>(SelectedObject(combo));
 }
 
-QIcon AboutGlyph()
-{
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QColor(8, 64, 85));
-    p.setBrush(QColor(70, 130, 200));
-    p.drawEllipse(QRectF(1, 1, 14, 14));
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::white);
-    p.drawEllipse(QRectF(7, 3.5, 2.2, 2.2));
-    p.drawRect(QRectF(7, 7, 2.2, 5.5));
-    return QIcon(pixmap);
-}
-
-template <class T>
-T *Place(QWidget *parent, const char *name, int left, int top, int width, int height)
-{
-    T *w = new T(parent);
-    w->setObjectName(QLatin1String(name));
-    w->setGeometry(left, top, width, height);
-    return w;
-}
-
 QComboBox *KindCombo(QWidget *parent, const char *name, int left, int top, bool infoColour)
 {
     QComboBox *combo = Place<QComboBox>(parent, name, left, top, 61, 21);
     combo->setEditable(false);
-    QFont bold = combo->font();
-    bold.setBold(true);
-    combo->setFont(bold);
+    combo->setFont(Verdana(11, true));
     if (infoColour) {
-        QPalette pal = combo->palette();
-        pal.setColor(QPalette::Base, QColor(255, 255, 225));
-        pal.setColor(QPalette::Button, QColor(255, 255, 225));
-        combo->setPalette(pal);
+        SetColour(combo, QPalette::Base, InfoColour);
+        SetColour(combo, QPalette::Button, InfoColour);
     }
     return combo;
 }
@@ -119,29 +90,15 @@ QLineEdit *ResultEdit(QWidget *parent, const char *name, int left, int top)
 {
     QLineEdit *edit = Place<QLineEdit>(parent, name, left, top, 121, 21);
     edit->setReadOnly(true);
-    QPalette pal = edit->palette();
-    pal.setColor(QPalette::Base, pal.color(QPalette::Button));
-    edit->setPalette(pal);
+    SetColour(edit, QPalette::Base, edit->palette().color(QPalette::Button));
     return edit;
 }
 
 // "Da" in bold with a small "I" beside it.
 void DaLabels(QWidget *parent, const char *bigName, const char *smallName, int left, int top, QLabel *&big, QLabel *&small)
 {
-    big = new QLabel(QStringLiteral("Da"), parent);
-    big->setObjectName(QLatin1String(bigName));
-    QFont bold = big->font();
-    bold.setBold(true);
-    big->setFont(bold);
-    big->move(left, top);
-    big->adjustSize();
-    small = new QLabel(QStringLiteral("I"), parent);
-    small->setObjectName(QLatin1String(smallName));
-    QFont little = small->font();
-    little.setPixelSize(9);
-    small->setFont(little);
-    small->move(left + 20, top + 4);
-    small->adjustSize();
+    big = PlaceLabel(parent, bigName, "Da", left, top, Verdana(11, true));
+    small = PlaceLabel(parent, smallName, "I", left + 20, top + 4, Verdana(9, false));
 }
 
 QFrame *Line(QWidget *parent, const char *name, QFrame::Shape shape, int left, int top, int width, int height)
@@ -167,9 +124,7 @@ TFrmMirtel::TFrmMirtel(QWidget *parent)
     setWindowTitle(QStringLiteral("Varnek Mirtel"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    QFont font(QStringLiteral("Verdana"));
-    font.setPixelSize(11);
-    setFont(font);
+    setFont(Verdana(11, false));
     setFixedSize(419, 183);
 
     Panel1 = Place<QFrame>(this, "Panel1", 0, 0, 419, 33);
@@ -206,8 +161,7 @@ TFrmMirtel::TFrmMirtel(QWidget *parent)
     BtnCalcDa = Place<QPushButton>(this, "BtnCalcDa", 220, 148, 190, 25);
     BtnCalcDa->setText(QStringLiteral("&S berechnen"));
 
-    ActAbout = new QAction(AboutGlyph(), QString(), this);
-    ActAbout->setObjectName(QStringLiteral("ActAbout"));
+    ActAbout = Named(new QAction(InfoPicture(AboutTextColour, QColor(70, 130, 200)), QString(), this), "ActAbout");
     ActAbout->setToolTip(QStringLiteral("About Varnek"));
     ActAbout->setStatusTip(QStringLiteral("About Varnek"));
     ActAbout->setShortcut(QKeySequence(Qt::Key_F1));

@@ -1,8 +1,9 @@
 #include "profiler/ArviloIcons.h"
 
+#include "base/VrnForms.h"
+
 #include <QPainter>
 #include <QPainterPath>
-#include <QPixmap>
 
 namespace {
 
@@ -35,13 +36,8 @@ void CurvedArrow(QPainter &p, bool left)
     p.drawLine(end, end + QPointF(dir * 1, -4));
 }
 
-} // namespace
-
-QIcon ChartToolImage(int Index)
+void DrawChartTool(QPainter &p, int Index)
 {
-    QPixmap pixmap(20, 20);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     QPen pen(Ink, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     p.setPen(pen);
@@ -101,25 +97,12 @@ QIcon ChartToolImage(int Index)
     default:
         break;
     }
-    return QIcon(pixmap);
 }
 
-QIcon MainToolImage(int Index)
+void DrawMainTool(QPainter &p, int Index)
 {
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     switch (Index) {
-    case 3: // info
-        p.setPen(QPen(Ink, 1));
-        p.setBrush(Accent);
-        p.drawEllipse(QRectF(1, 1, 14, 14));
-        p.setPen(Qt::NoPen);
-        p.setBrush(Qt::white);
-        p.drawEllipse(QRectF(7, 3.5, 2.2, 2.2));
-        p.drawRect(QRectF(7, 7, 2.2, 5.5));
-        break;
     case 4: // add
     case 5: { // remove
         p.setPen(QPen(Ink, 1));
@@ -134,14 +117,10 @@ QIcon MainToolImage(int Index)
     default:
         break;
     }
-    return QIcon(pixmap);
 }
 
-QIcon NavImage(int Index)
+void DrawNav(QPainter &p, int Index)
 {
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(Ink, 1));
     switch (Index) {
@@ -164,5 +143,23 @@ QIcon NavImage(int Index)
     default:
         break;
     }
-    return QIcon(pixmap);
+}
+
+} // namespace
+
+QIcon ChartToolImage(int Index)
+{
+    return DrawnPicture(QSize(20, 20), [Index](QPainter &p) { DrawChartTool(p, Index); });
+}
+
+QIcon MainToolImage(int Index)
+{
+    if (Index == 3)
+        return InfoPicture(Ink, Accent);
+    return DrawnPicture(QSize(16, 16), [Index](QPainter &p) { DrawMainTool(p, Index); });
+}
+
+QIcon NavImage(int Index)
+{
+    return DrawnPicture(QSize(16, 16), [Index](QPainter &p) { DrawNav(p, Index); });
 }

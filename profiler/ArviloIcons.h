@@ -1,6 +1,7 @@
 #pragma once
-// The profiler's small pictures, drawn in code so they stay sharp and need
-// no files: the nine chart tool-bar images in their fixed order.
+// The profiler's small pictures, drawn in code so they need no files and
+// stay sharp at any device pixel ratio: the nine chart tool-bar images in
+// their fixed order, the main window's and the navigation tree's.
 #include <QIcon>
 
 enum TChartImage {

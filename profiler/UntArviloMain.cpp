@@ -2,6 +2,7 @@
 
 #include "base/VrnCmpStandard.h"
 #include "base/VrnFiles.h"
+#include "base/VrnForms.h"
 #include "base/VrnFrmAbout.h"
 #include "base/VrnHome.h"
 #include "base/VrnMisc.h"
@@ -12,7 +13,6 @@
 #include "platform/Shell.h"
 #include "platform/Streams.h"
 #include "platform/ViewItems.h"
-#include "profiler/ArviloForms.h"
 #include "profiler/ArviloIcons.h"
 #include "profiler/LibArvilo.h"
 #include "profiler/LibNavigation.h"
@@ -60,20 +60,6 @@ std::string SaveFailure(const std::string &Name, const std::string &Reason)
         text += " The file on disk is unchanged.";
     return text;
 }
-
-
-
-
-QLabel *Label(QWidget *parent, const char *name, const char *text, int left, int top, bool bold = false)
-{
-    auto *label = Named(new QLabel(ToQ(text), parent), name);
-    QFont font = Verdana(11, bold);
-    label->setFont(font);
-    label->move(left, top);
-    label->adjustSize();
-    return label;
-}
-
 
 } // namespace
 
@@ -148,14 +134,10 @@ void TFrmArviloMain::BuildProjectPage()
     SplHorz->setSizes({177, 825});
     SplHorz->setStretchFactor(1, 1);
 
-    Panel5 = Named(new QWidget(Panel4), "Panel5");
+    Panel5 = Place<QWidget>(Panel4, "Panel5", 0, 0, 825, 40);
     FillBackground(Panel5, PageColour);
-    Panel5->setGeometry(0, 0, 825, 40);
     Panel5->installEventFilter(this);
-    lblWelcome = Named(new QLabel(QStringLiteral("Welcome To Varnek Arvilo"), Panel5), "lblWelcome");
-    lblWelcome->setFont(Verdana(19, true));
-    lblWelcome->move(8, 8);
-    lblWelcome->adjustSize();
+    lblWelcome = PlaceLabel(Panel5, "lblWelcome", "Welcome To Varnek Arvilo", 8, 8, Verdana(19, true));
     LblVarnekHome = Named(new TVrkHyperlinkLabel(Panel5), "LblVarnekHome");
     LblVarnekHome->setText(QLatin1String(VarnekHost));
     LblVarnekHome->SetURL(VarnekHomePage);
@@ -166,30 +148,24 @@ void TFrmArviloMain::BuildProjectPage()
     LblVarnekHome->adjustSize();
 
     InitBaseResources();
-    Image1 = Named(new QLabel(Panel4), "Image1");
+    Image1 = Place<QLabel>(Panel4, "Image1", 8, 40, 518, 91);
     Image1->setPixmap(QPixmap(QStringLiteral(":/base/about_banner.png")));
-    Image1->setGeometry(8, 40, 518, 91);
 
-    Label3 = Label(Panel4, "Label3", "Project", 8, 144, true);
-    lblTitle = Label(Panel4, "lblTitle", "Title", 8, 162);
-    EdtTitle = Named(new QLineEdit(Panel4), "EdtTitle");
-    EdtTitle->setGeometry(8, 178, 217, 21);
-    Label1 = Label(Panel4, "Label1", "Culture/Stock", 8, 206);
-    EdtStock = Named(new QLineEdit(Panel4), "EdtStock");
-    EdtStock->setGeometry(8, 222, 217, 21);
+    const QFont plain = Verdana(11, false), bold = Verdana(11, true);
+    Label3 = PlaceLabel(Panel4, "Label3", "Project", 8, 144, bold);
+    lblTitle = PlaceLabel(Panel4, "lblTitle", "Title", 8, 162, plain);
+    EdtTitle = Place<QLineEdit>(Panel4, "EdtTitle", 8, 178, 217, 21);
+    Label1 = PlaceLabel(Panel4, "Label1", "Culture/Stock", 8, 206, plain);
+    EdtStock = Place<QLineEdit>(Panel4, "EdtStock", 8, 222, 217, 21);
     QFont italic = EdtStock->font();
     italic.setItalic(true);
     EdtStock->setFont(italic);
-    Label2 = Label(Panel4, "Label2", "Comment", 237, 165);
-    MmoComment = Named(new TMemo(Panel4), "MmoComment");
-    MmoComment->setGeometry(237, 179, 570, 65);
+    Label2 = PlaceLabel(Panel4, "Label2", "Comment", 237, 165, plain);
+    MmoComment = Place<TMemo>(Panel4, "MmoComment", 237, 179, 570, 65);
     MmoComment->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QPalette info = MmoComment->palette();
-    info.setColor(QPalette::Base, QColor(255, 255, 225));
-    MmoComment->setPalette(info);
-    Label4 = Label(Panel4, "Label4", "Theory", 8, 256, true);
-    MmoTheorie = Named(new QPlainTextEdit(Panel4), "MmoTheorie");
-    MmoTheorie->setGeometry(8, 272, 799, 285);
+    SetColour(MmoComment, QPalette::Base, InfoColour);
+    Label4 = PlaceLabel(Panel4, "Label4", "Theory", 8, 256, bold);
+    MmoTheorie = Place<QPlainTextEdit>(Panel4, "MmoTheorie", 8, 272, 799, 285);
     MmoTheorie->setReadOnly(true);
     MmoTheorie->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QFont mono(QStringLiteral("DejaVu Sans Mono"));

@@ -1,6 +1,7 @@
 #include "profiler/UntArviloPnlStart.h"
 
 #include "base/VrnCmpStandard.h"
+#include "base/VrnForms.h"
 #include "base/VrnHome.h"
 #include "base/VrnStrings.h"
 #include "platform/Application.h"
@@ -8,7 +9,6 @@
 #include "platform/Latin1.h"
 #include "platform/LocaleInfo.h"
 #include "platform/Screen.h"
-#include "profiler/ArviloForms.h"
 #include "profiler/ArviloIcons.h"
 #include "profiler/LibArvilo.h"
 #include "profiler/libNavFullScreen.h"
@@ -144,9 +144,7 @@ void TFrmPnlParameter::BuildInputs(QGridLayout *grid)
     MmoComment->setFrameShape(QFrame::NoFrame);
     MmoComment->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     MmoComment->setFixedHeight(48);
-    QPalette tip = MmoComment->palette();
-    tip.setColor(QPalette::Base, QColor(255, 255, 225));
-    MmoComment->setPalette(tip);
+    SetColour(MmoComment, QPalette::Base, InfoColour);
     Label2 = BoldLabel(PnlStart, "Label2", "Profile");
     CmbProfiles = Named(new QComboBox(PnlStart), "CmbProfiles");
     CmbProfiles->setEditable(false);

@@ -1,5 +1,7 @@
 #include "profiler/libNavFullScreen.h"
 
+#include "base/VrnForms.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QBoxLayout>
@@ -15,14 +17,12 @@ TFrmFullScreen::TFrmFullScreen(QWidget *Owner)
     setFont(font);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    PnlFullScreen = new QWidget(this);
-    PnlFullScreen->setObjectName(QStringLiteral("PnlFullScreen"));
+    PnlFullScreen = Named(new QWidget(this), "PnlFullScreen");
     auto *inner = new QVBoxLayout(PnlFullScreen);
     inner->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(PnlFullScreen);
 
-    ActClose = new QAction(QStringLiteral("Current Variation In Full Screen"), this);
-    ActClose->setObjectName(QStringLiteral("ActClose"));
+    ActClose = Named(new QAction(QStringLiteral("Current Variation In Full Screen"), this), "ActClose");
     ActClose->setShortcut(QKeySequence(Qt::Key_F11));
     ActClose->setShortcutContext(Qt::WindowShortcut);
     addAction(ActClose);

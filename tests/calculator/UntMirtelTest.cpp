@@ -291,6 +291,14 @@ TEST_F(Mirtel, AboutAndHomePage)
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
+TEST_F(Mirtel, AboutPictureIsDrawnForDenseScreens)
+{
+    const QSize size = form->SpeedButton1->iconSize();
+    const QPixmap sharp = form->SpeedButton1->icon().pixmap(size, 2.0);
+    EXPECT_EQ(sharp.size(), size * 2);
+    EXPECT_EQ(sharp.devicePixelRatio(), 2.0);
+}
+
 TEST_F(Mirtel, SurvivesRandomInput)
 {
     // Any modal box that opens (About) is closed again at once.

@@ -29,6 +29,7 @@
 #include <QTest>
 #include <QTextCursor>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QUrl>
@@ -524,6 +525,25 @@ TEST_F(ArviloMain, HelpCommandsAboutUpdateAndCalculator)
     Key(Qt::Key_F1);
     EXPECT_EQ(title, "Arvilo Simulation");
     EXPECT_NE(version.find("1.0.1"), std::string::npos);
+}
+
+TEST_F(ArviloMain, ToolBarPicturesAreDrawnForDenseScreens)
+{
+    // On a screen of device pixel ratio 2 every tool-bar picture has twice the
+    // pixels of its size, drawn at that ratio rather than a small one enlarged.
+    std::vector<std::pair<QIcon, QSize>> pictures;
+    for (QToolButton *button : Main->ToolBar->findChildren<QToolButton *>())
+        if (button->defaultAction()) // not the bar's own overflow button
+            pictures.emplace_back(button->icon(), Main->ToolBar->iconSize());
+    for (QAction *action : Panel->ToolBar->actions())
+        if (!action->icon().isNull())
+            pictures.emplace_back(action->icon(), Panel->ToolBar->iconSize());
+    ASSERT_EQ(pictures.size(), 6u + 9u);
+    for (const auto &[icon, size] : pictures) {
+        const QPixmap sharp = icon.pixmap(size, 2.0);
+        EXPECT_EQ(sharp.size(), size * 2);
+        EXPECT_EQ(sharp.devicePixelRatio(), 2.0);
+    }
 }
 
 // Saves, and what the file then holds as Da's maximum of the first variation.
