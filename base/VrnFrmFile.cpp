@@ -1,7 +1,7 @@
 #include "base/VrnFrmFile.h"
 
 #include "base/VrnFiles.h"
-#include "base/VrnMisc.h"
+#include "base/VrnMiscGui.h"
 #include "base/VrnProgressGui.h"
 #include "platform/Application.h"
 #include "platform/Latin1.h"

@@ -3,9 +3,9 @@
 #include "base/VrnFrmFile.h"
 #include "platform/Exceptions.h"
 #include "platform/Latin1.h"
-#include "platform/ScriptedDialogs.h"
 
-#include "tests/base/TestFiles.h"
+#include "tests/common/ScriptedDialogs.h"
+#include "tests/common/TestFiles.h"
 #include "tests/common/RealFiles.h"
 
 #include <QDir>

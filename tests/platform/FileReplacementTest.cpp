@@ -2,7 +2,7 @@
 // files, pipes, leftovers of killed saves.
 #include "platform/FileReplacement.h"
 
-#include "tests/base/TestFiles.h"
+#include "tests/common/TestFiles.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -6,12 +6,12 @@
 #include "base/VrnMisc.h"
 #include "platform/Application.h"
 #include "platform/Latin1.h"
-#include "platform/ScriptedDialogs.h"
 #include "profiler/LibArvilo.h"
 #include "profiler/LibNavigation.h"
 #include "profiler/UntArviloPnlStart.h"
 
-#include "tests/base/TestFiles.h"
+#include "tests/common/ScriptedDialogs.h"
+#include "tests/common/TestFiles.h"
 #include "tests/common/RealFiles.h"
 
 #include <QDir>

@@ -4,7 +4,7 @@
 
 #include "platform/Dialogs.h"
 
-#include "tests/base/TestFiles.h"
+#include "tests/common/TestFiles.h"
 #include "tests/common/RealFiles.h"
 
 #include <QDir>
