@@ -14,13 +14,6 @@
 
 namespace {
 
-// Messages scripted, file dialogs real.
-class TRealFileDialogs : public TScriptedDialogs {
-public:
-    bool OpenFile(QWidget *Parent, TFileDialogRequest &Request) override { return TQtDialogs().OpenFile(Parent, Request); }
-    bool SaveFile(QWidget *Parent, TFileDialogRequest &Request) override { return TQtDialogs().SaveFile(Parent, Request); }
-};
-
 // A document of one text; its save fails while FailSave is set.
 class TFrmTextDoc : public TFrmFile {
 public:

@@ -2,9 +2,8 @@
 // Helpers for tests of saved project files: coding and decoding a container,
 // and a full structural check of a container (every offset, size, counter and
 // padding byte as a reader expects them). For suites that link the store.
-#include "platform/Streams.h"
-#include "store/VrnHuffFuncs.h"
 #include "store/VrnStreamWrapper.h"
+#include "tests/common/HuffCoding.h"
 #include "tests/common/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -15,27 +14,6 @@
 #include <vector>
 
 namespace containertest {
-
-inline TBytes Code(const TBytes &Container)
-{
-    TMemoryStream in(Container), out;
-    HuffReset();
-    HuffSetInput(in);
-    HuffSetOutput(out);
-    std::int32_t inputSize = 0, codedSize = 0;
-    HuffCompress(inputSize, codedSize);
-    return out.Bytes();
-}
-
-inline TBytes Decode(const TBytes &Coded)
-{
-    TMemoryStream in(Coded), out;
-    HuffReset();
-    HuffSetInput(in);
-    HuffSetOutput(out);
-    HuffDecompress();
-    return out.Bytes();
-}
 
 // Block header field positions.
 enum : std::size_t {

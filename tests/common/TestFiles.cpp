@@ -1,5 +1,7 @@
 #include "tests/common/TestFiles.h"
 
+#include <QDir>
+
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -16,6 +18,11 @@ std::string FileText(const std::string &name)
 void SetFileText(const std::string &name, const std::string &text)
 {
     std::ofstream(name, std::ios::binary | std::ios::trunc) << text;
+}
+
+QStringList FolderEntries(const QString &Folder)
+{
+    return QDir(Folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 TBytes ReadAll(const std::string &Name)

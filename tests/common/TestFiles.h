@@ -1,6 +1,8 @@
 #pragma once
 // Whole-file helpers for tests that check exact file contents: the bytes as
 // text or as bytes, and the little-endian fields of file bytes.
+#include <QStringList>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -8,6 +10,8 @@
 
 std::string FileText(const std::string &name);
 void SetFileText(const std::string &name, const std::string &text);
+// Every entry of the folder, hidden and special ones too, by name.
+QStringList FolderEntries(const QString &Folder);
 
 using TBytes = std::vector<std::uint8_t>;
 

@@ -18,10 +18,7 @@ namespace {
 class Replacement : public ::testing::Test {
 protected:
     std::string Path(const std::string &Name) const { return Dir.path().toStdString() + "/" + Name; }
-    QStringList Entries(const QString &Folder = QString()) const
-    {
-        return QDir(Folder.isEmpty() ? Dir.path() : Folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    }
+    QStringList Entries(const QString &Folder = QString()) const { return FolderEntries(Folder.isEmpty() ? Dir.path() : Folder); }
     static void Write(const std::string &Target, const std::string &Text)
     {
         TFileReplacement r(Target);

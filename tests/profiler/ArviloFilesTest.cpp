@@ -31,13 +31,6 @@
 
 namespace {
 
-// Messages scripted, file dialogs real.
-class TRealFileDialogs : public TScriptedDialogs {
-public:
-    bool OpenFile(QWidget *Parent, TFileDialogRequest &Request) override { return TQtDialogs().OpenFile(Parent, Request); }
-    bool SaveFile(QWidget *Parent, TFileDialogRequest &Request) override { return TQtDialogs().SaveFile(Parent, Request); }
-};
-
 class ArviloFiles : public ::testing::Test {
 protected:
     // As main() does, with the program's folder and settings in the temporary directory.

@@ -10,20 +10,14 @@
 #include <gtest/gtest.h>
 
 #include "tests/common/ModelOracle.h"
+#include "tests/common/OneVariation.h"
 
 #include <cmath>
 #include <limits>
 
 namespace {
 
-struct Profiles : ::testing::Test {
-    TArvilo Doc{nullptr};
-    TArvilo_Var *V = [this] {
-        auto *v = new TArvilo_Var(&Doc);
-        Doc.AddChild(v);
-        return v;
-    }();
-};
+struct Profiles : TOneVariation {};
 
 } // namespace
 

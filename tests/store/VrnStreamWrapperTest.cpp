@@ -19,10 +19,7 @@
 
 namespace {
 
-QStringList Entries(const QTemporaryDir &Dir)
-{
-    return QDir(Dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-}
+QStringList Entries(const QTemporaryDir &Dir) { return FolderEntries(Dir.path()); }
 
 // A node as the node layer drives it; its own data are a record of RecordSize
 // bytes and an empty long string.
