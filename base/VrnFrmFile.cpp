@@ -3,6 +3,7 @@
 #include "base/VrnFiles.h"
 #include "base/VrnForms.h"
 #include "base/VrnMisc.h"
+#include "base/VrnMiscGui.h"
 #include "base/VrnProgressGui.h"
 #include "platform/Application.h"
 #include "platform/Latin1.h"

@@ -1,11 +1,12 @@
 #include "base/VrnSettings.h"
 
 #include "base/VrnStrings.h"
-#include "platform/Application.h"
 #include "platform/StringList.h"
 
 #include <algorithm>
 #include <vector>
+
+std::function<void(const std::string &Message)> OnSettingsError;
 
 TIniSettings::TIniSettings(const std::string &FileName)
     : Ini(std::make_unique<TIniFile>(FileName))
@@ -24,7 +25,8 @@ void TIniSettings::Store(F write)
         // every single write.
         if (!WriteFailed) {
             WriteFailed = true;
-            ShowErrorText(e.Message);
+            if (OnSettingsError)
+                OnSettingsError(e.Message);
         }
     }
 }

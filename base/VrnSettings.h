@@ -3,8 +3,14 @@
 #include "base/VrnAbstract.h"
 #include "platform/IniFile.h"
 
+#include <functional>
 #include <memory>
 #include <string>
+
+// Where a failed write of the settings reaches the user: the programs set it
+// to their error box. Unset, the failure is passed over and nothing waits for
+// anybody.
+extern std::function<void(const std::string &Message)> OnSettingsError;
 
 // Reads that find nothing usable give the key's default. A file that cannot be
 // written stops nothing: the values stay in memory for this run, the failure is

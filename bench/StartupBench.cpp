@@ -3,6 +3,7 @@
 // Prints the time since the process started (from the kernel's start time,
 // 10 ms resolution) and since main() was entered (the part our code costs).
 #include "base/VrnMisc.h"
+#include "base/VrnSettings.h"
 #include "platform/Application.h"
 #include "profiler/LibArvilo.h"
 #include "profiler/UntArviloMain.h"
@@ -64,6 +65,7 @@ int main(int argc, char **argv)
     const double beforeMain = SecondsSinceProcessStart();
 
     TApplication app(argc, argv);
+    OnSettingsError = ShowErrorText;
     InitSettings();
     Project = new TArvilo(nullptr);
     TExposeWatch watch;

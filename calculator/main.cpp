@@ -1,3 +1,4 @@
+#include "base/VrnSettings.h"
 #include "calculator/UntMirtel.h"
 #include "platform/Application.h"
 
@@ -6,6 +7,7 @@
 int main(int argc, char **argv)
 {
     TApplication app(argc, argv);
+    OnSettingsError = ShowErrorText;
     TFrmMirtel form;
     FrmMirtel = &form;
     // Centred on the desktop.

@@ -1,8 +1,6 @@
 #include "platform/Streams.h"
 
-#include "platform/Latin1.h"
-
-#include <QString>
+#include "platform/Utf8.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -379,8 +377,7 @@ std::string SysErrorText(int Code)
 {
     char buf[256];
     // The GNU strerror_r, in the user's language and encoding.
-    const char *text = strerror_r(Code, buf, sizeof buf);
-    return FromQ(QString::fromLocal8Bit(text));
+    return Utf8ToLatin1(strerror_r(Code, buf, sizeof buf));
 }
 
 std::string TempDirectory()

@@ -6,6 +6,7 @@
 #include "base/VrnFrmAbout.h"
 #include "base/VrnHome.h"
 #include "base/VrnMisc.h"
+#include "base/VrnMiscGui.h"
 #include "base/VrnSettings.h"
 #include "platform/Application.h"
 #include "platform/Latin1.h"

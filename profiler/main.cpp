@@ -10,6 +10,7 @@
 int main(int argc, char **argv)
 {
     TApplication app(argc, argv);
+    OnSettingsError = ShowErrorText;
     InitSettings();
     Project = new TArvilo(nullptr);
     int result = 0;

@@ -3,9 +3,9 @@
 #include "base/VrnFrmFile.h"
 #include "platform/Exceptions.h"
 #include "platform/Latin1.h"
-#include "platform/ScriptedDialogs.h"
 
-#include "tests/base/TestFiles.h"
+#include "tests/common/ScriptedDialogs.h"
+#include "tests/common/TestFiles.h"
 #include "tests/common/RealFiles.h"
 
 #include <QDir>
@@ -13,13 +13,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Messages scripted, file dialogs real.
-class TRealFileDialogs : public TScriptedDialogs {
-public:
-    bool OpenFile(QWidget *Parent, TFileDialogRequest &Request) override { return TQtDialogs().OpenFile(Parent, Request); }
-    bool SaveFile(QWidget *Parent, TFileDialogRequest &Request) override { return TQtDialogs().SaveFile(Parent, Request); }
-};
 
 // A document of one text; its save fails while FailSave is set.
 class TFrmTextDoc : public TFrmFile {

@@ -1,12 +1,12 @@
 #include "base/VrnFrmFile.h"
 #include "base/VrnMisc.h"
+#include "base/VrnMiscGui.h"
 #include "base/VrnProgressGui.h"
 #include "base/VrnSettings.h"
 #include "platform/Application.h"
 #include "platform/Exceptions.h"
 #include "platform/Latin1.h"
 #include "platform/Screen.h"
-#include "platform/ScriptedDialogs.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -20,9 +20,11 @@
 #include <QUrl>
 #include <gtest/gtest.h>
 
-#include "tests/base/TestFiles.h"
 #include "tests/common/GermanLocale.h"
+#include "tests/common/ScriptedDialogs.h"
+#include "tests/common/TestFiles.h"
 
+#include <fstream>
 #include <memory>
 
 namespace {

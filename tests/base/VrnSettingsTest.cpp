@@ -1,33 +1,21 @@
 #include "base/VrnDateTime.h"
 #include "base/VrnSettings.h"
 #include "platform/Exceptions.h"
-#include "platform/ScriptedDialogs.h"
 #include "platform/StringList.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "tests/base/TestFiles.h"
 #include "tests/common/GermanLocale.h"
+#include "tests/common/StringLists.h"
+#include "tests/common/TestFiles.h"
 
+#include <functional>
+#include <utility>
 
 namespace {
-
-std::vector<std::string> Items(const TStrings &list)
-{
-    std::vector<std::string> v;
-    for (int i = 0; i < list.Count(); ++i)
-        v.push_back(list.Strings(i));
-    return v;
-}
-
-TStringList ListOf(std::initializer_list<std::string> items)
-{
-    TStringList list;
-    for (const std::string &s : items)
-        list.Add(s);
-    return list;
-}
 
 class Settings : public ::testing::Test {
 protected:
@@ -163,25 +151,68 @@ TEST_F(Settings, ReadKeysListsSectionsOrIdentifiers)
     EXPECT_EQ(Items(list), (std::vector<std::string>{"x", "y"}));
 }
 
-TEST(SettingsFailure, UnwritableFileFallsBackToDefaultsAndIsReportedOnce)
+namespace {
+
+// The hook as the programs set it, recording instead of showing a box.
+class TSettingsErrors {
+public:
+    TSettingsErrors() : Old(std::exchange(OnSettingsError, [this](const std::string &m) { Messages.push_back(m); })) {}
+    ~TSettingsErrors() { OnSettingsError = Old; }
+    TSettingsErrors(const TSettingsErrors &) = delete;
+    TSettingsErrors &operator=(const TSettingsErrors &) = delete;
+
+    std::vector<std::string> Messages;
+
+private:
+    std::function<void(const std::string &)> Old;
+};
+
+// A store whose file lies in a "folder" that is a plain file: no write succeeds.
+class SettingsWriteFailure : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetFileText(Folder, "");
+        Store.AutoFlush = true;
+    }
+
+    QTemporaryDir Dir;
+    std::string Folder = Dir.filePath("folder").toStdString();
+    TIniSettings Store{Folder + "/s.ini"};
+};
+
+} // namespace
+
+TEST_F(SettingsWriteFailure, ReachesTheHookOnceAndAgainAfterAWriteSucceeded)
 {
-    QTemporaryDir dir;
-    const std::string blocker = dir.filePath("blocker").toStdString();
-    SetFileText(blocker, "");
-    TScriptedDialogs dialogs;
-    TIniSettings store(blocker + "/s.ini");
-    store.AutoFlush = true;
-    EXPECT_EQ(store.ReadString("S\rA\rdef"), "def");
-    store.WriteInteger("S\rN", 5);
+    TSettingsErrors errors;
+    Store.WriteInteger("S\rN", 5);
+    Store.WriteString("S\rT", "x");
+    ASSERT_EQ(errors.Messages.size(), 1u);
+    EXPECT_NE(errors.Messages[0].find(Folder), std::string::npos);
+
+    // Once the folder is there, the next write takes what was kept in memory to the file.
+    ASSERT_TRUE(QFile::remove(QString::fromStdString(Folder)));
+    ASSERT_TRUE(QDir().mkdir(QString::fromStdString(Folder)));
+    Store.WriteInteger("S\rN", 6);
+    EXPECT_EQ(FileText(Folder + "/s.ini"), "[S]\nN=6\nT=x\n");
+    EXPECT_EQ(errors.Messages.size(), 1u);
+
+    ASSERT_TRUE(QDir(QString::fromStdString(Folder)).removeRecursively());
+    SetFileText(Folder, "");
+    Store.WriteInteger("S\rN", 7);
+    Store.WriteInteger("S\rN", 8);
+    EXPECT_EQ(errors.Messages.size(), 2u) << "a new failure after a success is reported again, once";
+    EXPECT_EQ(Store.ReadInteger("S\rN"), 8);
+}
+
+TEST_F(SettingsWriteFailure, WithoutAHookTheValuesStayAndNothingWaits)
+{
+    const auto old = std::exchange(OnSettingsError, nullptr);
     TStringList list = ListOf({"a", "b"});
-    store.WriteStrings("L", list, true, true);
-    ASSERT_EQ(dialogs.Messages.size(), 1u);
-    EXPECT_EQ(dialogs.Messages[0].Type, mtError);
-    EXPECT_NE(dialogs.Messages[0].Text.find(blocker), std::string::npos);
-    // Within the run the values are still there.
-    EXPECT_EQ(store.ReadInteger("S\rN"), 5);
+    Store.WriteStrings("L", list, true, true);
     TStringList back;
-    store.ReadStrings("L", back, "");
+    Store.ReadStrings("L", back, "");
     EXPECT_EQ(Items(back), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(dialogs.Messages.size(), 1u);
+    OnSettingsError = old;
 }

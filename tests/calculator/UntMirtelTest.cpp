@@ -4,9 +4,9 @@
 #include "base/VrnHome.h"
 #include "base/VrnStrings.h"
 #include "platform/LocaleInfo.h"
-#include "platform/ScriptedDialogs.h"
 #include "platform/Shell.h"
 #include "tests/common/GermanLocale.h"
+#include "tests/common/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,73 +1,19 @@
 #pragma once
-// Helpers for tests of saved project files: reading and writing whole files,
-// coding and decoding a container, and a full structural check of a container
-// (every offset, size, counter and padding byte as a reader expects them).
-#include "platform/Streams.h"
-#include "store/VrnHuffFuncs.h"
+// Helpers for tests of saved project files: coding and decoding a container,
+// and a full structural check of a container (every offset, size, counter and
+// padding byte as a reader expects them). For suites that link the store.
 #include "store/VrnStreamWrapper.h"
+#include "tests/common/HuffCoding.h"
+#include "tests/common/TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 namespace containertest {
-
-using TBytes = std::vector<std::uint8_t>;
-
-inline TBytes ReadAll(const std::string &Name)
-{
-    std::ifstream in(Name, std::ios::binary);
-    return TBytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteAll(const std::string &Name, const TBytes &Bytes)
-{
-    std::ofstream out(Name, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char *>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
-}
-
-inline std::int32_t I32(const TBytes &B, std::size_t At)
-{
-    return static_cast<std::int32_t>(B.at(At) | B.at(At + 1) << 8 | B.at(At + 2) << 16 | std::uint32_t(B.at(At + 3)) << 24);
-}
-
-inline void PutI32(TBytes &B, std::size_t At, std::int32_t Value)
-{
-    for (int i = 0; i < 4; ++i)
-        B.at(At + static_cast<std::size_t>(i)) = static_cast<std::uint8_t>(static_cast<std::uint32_t>(Value) >> (8 * i));
-}
-
-inline bool AllZero(const TBytes &B, std::size_t From, std::size_t Count)
-{
-    return From + Count <= B.size() &&
-           std::all_of(B.begin() + static_cast<long>(From), B.begin() + static_cast<long>(From + Count), [](auto c) { return c == 0; });
-}
-
-inline TBytes Code(const TBytes &Container)
-{
-    TMemoryStream in(Container), out;
-    HuffReset();
-    HuffSetInput(in);
-    HuffSetOutput(out);
-    std::int32_t inputSize = 0, codedSize = 0;
-    HuffCompress(inputSize, codedSize);
-    return out.Bytes();
-}
-
-inline TBytes Decode(const TBytes &Coded)
-{
-    TMemoryStream in(Coded), out;
-    HuffReset();
-    HuffSetInput(in);
-    HuffSetOutput(out);
-    HuffDecompress();
-    return out.Bytes();
-}
 
 // Block header field positions.
 enum : std::size_t {

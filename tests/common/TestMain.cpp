@@ -1,51 +1,19 @@
-// Shared main of every test executable: an offscreen application object, so
-// suites can create widgets, and the error box routed like in the programs.
+// Shared main of the test executables of code with widgets: an offscreen
+// application object, so suites can create widgets, and errors routed to the
+// error box like in the programs.
 #include <gtest/gtest.h>
 
+#include "base/VrnSettings.h"
 #include "platform/Application.h"
+#include "tests/common/TestLocale.h"
 
-#include <QLocale>
-
-#include <clocale>
-#include <cstdio>
 #include <cstdlib>
-#include <string>
-
-namespace {
-
-// With ARV_TEST_LOCALE set (as "de_DE.UTF-8"), the run is meant to happen in
-// that locale: the C library (which the application object set from the
-// environment) and the toolkit must both have taken it. An empty text when
-// they did, else what is wrong.
-std::string WrongLocale(const char *Wanted)
-{
-    const std::string wanted = Wanted;
-    const char *c = std::setlocale(LC_NUMERIC, nullptr);
-    if (!c || c != wanted)
-        return "the C library's number locale is \"" + std::string(c ? c : "?") + "\", not \"" + wanted
-               + "\" (is it installed? scripts/deps.sh generates it)";
-    const std::string qt = QLocale::system().name().toStdString();
-    if (qt != wanted.substr(0, wanted.find('.')))
-        return "the toolkit's locale is \"" + qt + "\", not \"" + wanted + "\"";
-    if (wanted.rfind("de_", 0) == 0 && (*std::localeconv()->decimal_point != ','
-                                        || QLocale::system().decimalPoint() != QStringLiteral(",")))
-        return "the decimal separator of \"" + wanted + "\" is not ','";
-    return std::string();
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     TApplication app(argc, argv);
-    if (const char *wanted = std::getenv("ARV_TEST_LOCALE"); wanted && *wanted) {
-        const std::string wrong = WrongLocale(wanted);
-        if (!wrong.empty()) {
-            std::fprintf(stderr, "This test run must run in the locale %s, but %s.\n", wanted, wrong.c_str());
-            return 1;
-        }
-    }
-    return RUN_ALL_TESTS();
+    OnSettingsError = ShowErrorText;
+    return RunAllTestsInTheirLocale();
 }

@@ -1,6 +1,6 @@
 #include "platform/Chart.h"
 
-#include "platform/ScriptedDialogs.h"
+#include "tests/common/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
 

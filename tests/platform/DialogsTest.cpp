@@ -3,7 +3,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Latin1.h"
 
-#include "tests/base/TestFiles.h"
+#include "tests/common/TestFiles.h"
 #include "tests/common/RealFiles.h"
 
 #include <QApplication>

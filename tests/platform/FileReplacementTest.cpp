@@ -2,7 +2,7 @@
 // files, pipes, leftovers of killed saves.
 #include "platform/FileReplacement.h"
 
-#include "tests/base/TestFiles.h"
+#include "tests/common/TestFiles.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -18,10 +18,7 @@ namespace {
 class Replacement : public ::testing::Test {
 protected:
     std::string Path(const std::string &Name) const { return Dir.path().toStdString() + "/" + Name; }
-    QStringList Entries(const QString &Folder = QString()) const
-    {
-        return QDir(Folder.isEmpty() ? Dir.path() : Folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    }
+    QStringList Entries(const QString &Folder = QString()) const { return FolderEntries(Folder.isEmpty() ? Dir.path() : Folder); }
     static void Write(const std::string &Target, const std::string &Text)
     {
         TFileReplacement r(Target);

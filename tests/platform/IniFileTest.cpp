@@ -3,7 +3,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "tests/base/TestFiles.h"
+#include "tests/common/TestFiles.h"
 
 #include <thread>
 

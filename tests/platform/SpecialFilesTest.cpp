@@ -4,6 +4,7 @@
 #include "platform/Streams.h"
 
 #include "tests/common/RealFiles.h"
+#include "tests/common/TestFiles.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -65,6 +66,5 @@ TEST(SpecialFiles, ASettingsFileThatIsNoFile)
     struct stat st {};
     ASSERT_EQ(::stat(fifo.c_str(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name),
-              (QStringList{"folder.ini", "user.ini"}));
+    EXPECT_EQ(FolderEntries(dir.path()), (QStringList{"folder.ini", "user.ini"}));
 }

@@ -6,12 +6,12 @@
 #include "base/VrnMisc.h"
 #include "platform/Application.h"
 #include "platform/Latin1.h"
-#include "platform/ScriptedDialogs.h"
 #include "profiler/LibArvilo.h"
 #include "profiler/LibNavigation.h"
 #include "profiler/UntArviloPnlStart.h"
 
-#include "tests/base/TestFiles.h"
+#include "tests/common/ScriptedDialogs.h"
+#include "tests/common/TestFiles.h"
 #include "tests/common/RealFiles.h"
 
 #include <QDir>
@@ -30,13 +30,6 @@
 #include <set>
 
 namespace {
-
-// Messages scripted, file dialogs real.
-class TRealFileDialogs : public TScriptedDialogs {
-public:
-    bool OpenFile(QWidget *Parent, TFileDialogRequest &Request) override { return TQtDialogs().OpenFile(Parent, Request); }
-    bool SaveFile(QWidget *Parent, TFileDialogRequest &Request) override { return TQtDialogs().SaveFile(Parent, Request); }
-};
 
 class ArviloFiles : public ::testing::Test {
 protected:

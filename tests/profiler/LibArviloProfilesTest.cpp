@@ -1,5 +1,5 @@
 // The profile routines of a variation: steps, the Bo solve and one point of
-// each kind, checked against the model written out here.
+// each kind, checked against the model written out again for the tests.
 #include "profiler/LibArvilo.h"
 
 #include "platform/Chart.h"
@@ -9,29 +9,15 @@
 #include <QComboBox>
 #include <gtest/gtest.h>
 
+#include "tests/common/ModelOracle.h"
+#include "tests/common/OneVariation.h"
+
 #include <cmath>
 #include <limits>
 
 namespace {
 
-// S = -ln N/N0 of the dispersion model.
-double SOf(double Da, double Bo)
-{
-    const double a = std::sqrt(1 + 4 * Da / Bo);
-    return std::log((1 + a) * (1 + a) * std::exp((a - 1) * Bo / 2) - (1 - a) * (1 - a) * std::exp(-(1 + a) * Bo / 2)) -
-           std::log(4 * a);
-}
-
-double STanksOf(double n, double Da) { return n * std::log1p(Da / n); }
-
-struct Profiles : ::testing::Test {
-    TArvilo Doc{nullptr};
-    TArvilo_Var *V = [this] {
-        auto *v = new TArvilo_Var(&Doc);
-        Doc.AddChild(v);
-        return v;
-    }();
-};
+struct Profiles : TOneVariation {};
 
 } // namespace
 

@@ -6,7 +6,6 @@
 #include "platform/Shell.h"
 #include "tests/common/ContainerCheck.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -66,7 +65,7 @@ protected:
         EXPECT_TRUE(P.Save());
         return ReadAll(name);
     }
-    QStringList Entries() const { return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot); }
+    QStringList Entries() const { return FolderEntries(dir.path()); }
 
     // A project that loaded True must be whole: variations only, owned and
     // registered, and it must save into a sound container that loads again.

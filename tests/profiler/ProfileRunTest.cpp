@@ -14,6 +14,8 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include "tests/common/OneVariation.h"
+
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -103,14 +105,7 @@ void ExpectSameRun(const TSerialRun &serial, const TProfilePoints &threaded)
     }
 }
 
-struct ProfileRun : ::testing::Test {
-    TArvilo Doc{nullptr};
-    TArvilo_Var *V = [this] {
-        auto *v = new TArvilo_Var(&Doc);
-        Doc.AddChild(v);
-        return v;
-    }();
-};
+struct ProfileRun : TOneVariation {};
 
 } // namespace
 

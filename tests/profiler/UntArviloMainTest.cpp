@@ -9,7 +9,6 @@
 #include "platform/Application.h"
 #include "platform/Chart.h"
 #include "platform/Latin1.h"
-#include "platform/ScriptedDialogs.h"
 #include "platform/Shell.h"
 #include "platform/ViewItems.h"
 #include "profiler/LibArvilo.h"
@@ -19,7 +18,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QDropEvent>
-#include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,6 +33,9 @@
 #include <QUrl>
 #include <gtest/gtest.h>
 
+#include "tests/common/ScriptedDialogs.h"
+#include "tests/common/TestFiles.h"
+
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -43,19 +44,6 @@
 namespace {
 
 const char Query[] = "Do you want to save differences?";
-
-std::string ReadBytes(const std::string &name)
-{
-    QFile f(FileNameToQ(name));
-    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string();
-}
-
-void WriteBytes(const std::string &name, const std::string &bytes)
-{
-    QFile f(FileNameToQ(name));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes.data(), static_cast<qint64>(bytes.size()));
-}
 
 TArvilo_Var *Var(int index)
 {
@@ -193,7 +181,7 @@ TEST_F(ArviloMain, StartsWithOneVariationAndTheProjectPage)
     EXPECT_EQ(FromQ(Main->EdtTitle->text()), "unknown");
     EXPECT_TRUE(Dialogs.Messages.empty());
     // Theory.txt is copied beside the test program.
-    const std::string theory = ReadBytes(AppDir + "Theory.txt");
+    const std::string theory = FileText(AppDir + "Theory.txt");
     ASSERT_FALSE(theory.empty());
     EXPECT_EQ(FromQ(Main->MmoTheorie->toPlainText()), FromQ(QString::fromLatin1(theory.data(), qsizetype(theory.size()))));
 }
@@ -325,7 +313,7 @@ TEST_F(ArviloMain, SaveNewAndReopenFromTheRecentList)
     const std::string file = SaveSample("probe.arv");
     EXPECT_EQ(Main->FileName, file);
     EXPECT_EQ(Caption(), Title() + " - " + file);
-    EXPECT_FALSE(ReadBytes(file).empty());
+    EXPECT_FALSE(FileText(file).empty());
 
     Main->ActNew->trigger();
     EXPECT_TRUE(Main->FileName.empty());
@@ -366,7 +354,7 @@ TEST_F(ArviloMain, CommentsOnlyShownKeepTheirBytesAndEditedOnesGetCrLf)
     Var(0)->Comment = every;
     const std::string file = Path("original.arv");
     ASSERT_TRUE(Project->SaveToFile(file));
-    const std::string saved = ReadBytes(file);
+    const std::string saved = FileText(file);
 
     Dialogs.MessageAnswers = {mrNo};
     Dialogs.FileAnswers = {file};
@@ -379,7 +367,7 @@ TEST_F(ArviloMain, CommentsOnlyShownKeepTheirBytesAndEditedOnesGetCrLf)
     EXPECT_EQ(Var(0)->Comment, every);
     Main->ActSave->trigger();
     EXPECT_EQ(Project->Comment, every);
-    EXPECT_EQ(ReadBytes(file), saved) << "showing changed the saved bytes";
+    EXPECT_EQ(FileText(file), saved) << "showing changed the saved bytes";
 
     // Edited, a comment takes the line breaks of the files.
     Click("Arvilo Variationen");
@@ -427,7 +415,7 @@ TEST_F(ArviloMain, CloseQueryCancelKeepsNoDiscardsYesSaves)
 {
     Start();
     const std::string file = SaveSample("close.arv");
-    const std::string saved = ReadBytes(file);
+    const std::string saved = FileText(file);
     Click("Var1 default");
     Type(Panel->EdtDaMax, "47");
 
@@ -441,7 +429,7 @@ TEST_F(ArviloMain, CloseQueryCancelKeepsNoDiscardsYesSaves)
     EXPECT_TRUE(Main->close());
     EXPECT_FALSE(Main->isVisible());
     EXPECT_EQ(Navigations, nullptr);
-    EXPECT_NE(ReadBytes(file), saved);
+    EXPECT_NE(FileText(file), saved);
     TArvilo check(nullptr);
     check.SetFileInfo(ProjectFileInfo);
     ASSERT_TRUE(check.LoadFromFile(file));
@@ -453,19 +441,19 @@ TEST_F(ArviloMain, CloseQueryCancelKeepsNoDiscardsYesSaves)
     ASSERT_EQ(Main->FileName, file);
     Click("Var1 default");
     Type(Panel->EdtDaMax, "49");
-    const std::string before = ReadBytes(file);
+    const std::string before = FileText(file);
     Dialogs.MessageAnswers = {mrNo};
     EXPECT_TRUE(Main->close());
-    EXPECT_EQ(ReadBytes(file), before);
+    EXPECT_EQ(FileText(file), before);
 }
 
 TEST_F(ArviloMain, DamagedFileIsReportedAndNeverOverwritten)
 {
     Start();
-    const std::string good = ReadBytes(SaveSample("good.arv"));
+    const std::string good = FileText(SaveSample("good.arv"));
     const std::string damaged = Path("damaged.arv");
-    WriteBytes(damaged, good.substr(0, good.size() / 2));
-    const std::string bytes = ReadBytes(damaged);
+    SetFileText(damaged, good.substr(0, good.size() / 2));
+    const std::string bytes = FileText(damaged);
 
     Dialogs.FileAnswers = {damaged};
     Main->ActOpen->trigger();
@@ -480,7 +468,7 @@ TEST_F(ArviloMain, DamagedFileIsReportedAndNeverOverwritten)
     Main->ActSave->trigger(); // asks for a name; cancelled
     ASSERT_EQ(Dialogs.FileDialogs.size(), dialogs + 1);
     EXPECT_TRUE(Dialogs.FileDialogs.back().Save);
-    EXPECT_EQ(ReadBytes(damaged), bytes);
+    EXPECT_EQ(FileText(damaged), bytes);
     EXPECT_NE(Main->Mru.Strings(0), damaged);
 
     // A file that cannot be opened at all (here: dropped, then gone).

@@ -9,10 +9,11 @@
 #include "platform/Latin1.h"
 #include "platform/LocaleInfo.h"
 #include "platform/Screen.h"
-#include "platform/ScriptedDialogs.h"
 #include "profiler/LibArvilo.h"
 #include "profiler/libNavFullScreen.h"
 #include "tests/common/GermanLocale.h"
+#include "tests/common/ModelOracle.h"
+#include "tests/common/ScriptedDialogs.h"
 
 #include <QAction>
 #include <QApplication>
@@ -42,31 +43,6 @@
 #include <vector>
 
 namespace {
-
-// ---- the model, written out independently of the program ----
-
-// S = -ln N/N0 of the dispersion model; it rises with Bo.
-double SOf(double Da, double Bo)
-{
-    const double a = std::sqrt(1 + 4 * Da / Bo);
-    return std::log((1 + a) * (1 + a) * std::exp((a - 1) * Bo / 2) - (1 - a) * (1 - a) * std::exp(-(1 + a) * Bo / 2)) -
-           std::log(4 * a);
-}
-
-// The Bo in [Lo, Hi] with SOf(Da, Bo) = S, by bisection.
-double BoOf(double Da, double S, double Lo, double Hi)
-{
-    for (int i = 0; i < 200 && Lo < Hi; ++i) {
-        const double mid = Lo + (Hi - Lo) / 2;
-        if (mid == Lo || mid == Hi)
-            break;
-        (SOf(Da, mid) < S ? Lo : Hi) = mid;
-    }
-    return Hi;
-}
-
-double STanksOf(double n, double Da) { return n * std::log1p(Da / n); }
-double BoOfCells(double n) { return (n - 1) + std::sqrt(n * n + n - 2); }
 
 struct TProfileRow {
     int Kind;

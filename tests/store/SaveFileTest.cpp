@@ -4,10 +4,9 @@
 
 #include "platform/Dialogs.h"
 
-#include "tests/base/TestFiles.h"
+#include "tests/common/TestFiles.h"
 #include "tests/common/RealFiles.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -52,10 +51,7 @@ class SaveFile : public ::testing::Test {
 protected:
     void TearDown() override { TFileReplacement::UseUnnamedFiles = true; }
     std::string Path(const std::string &Name) const { return Dir.path().toStdString() + "/" + Name; }
-    QStringList Entries() const
-    {
-        return QDir(Dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    }
+    QStringList Entries() const { return FolderEntries(Dir.path()); }
     // The save's exception, or "saved".
     static std::string SaveError(TStreamNode &Node, const std::string &Name, std::string *Reason = nullptr)
     {

@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "tests/common/HuffCoding.h"
+
 #include <algorithm>
 #include <random>
 #include <string>
@@ -13,30 +15,6 @@
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-Bytes Code(const Bytes &input)
-{
-    TMemoryStream in(input), out;
-    HuffReset();
-    HuffSetInput(in);
-    HuffSetOutput(out);
-    std::int32_t inputSize = -1, codedSize = -1;
-    const std::int32_t result = HuffCompress(inputSize, codedSize);
-    EXPECT_EQ(inputSize, static_cast<std::int32_t>(input.size()));
-    EXPECT_EQ(codedSize, static_cast<std::int32_t>(out.Size()));
-    EXPECT_EQ(result, codedSize);
-    return out.Bytes();
-}
-
-Bytes Decode(const Bytes &coded)
-{
-    TMemoryStream in(coded), out;
-    HuffReset();
-    HuffSetInput(in);
-    HuffSetOutput(out);
-    HuffDecompress();
-    return out.Bytes();
-}
 
 Bytes Text(const std::string &s) { return Bytes(s.begin(), s.end()); }
 

@@ -3,7 +3,6 @@
 #include "store/VrnStreamSpy.h"
 #include "tests/common/ContainerCheck.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -139,7 +138,7 @@ protected:
         Node.SetFileInfoAndSettings(Node.FileInfo, s);
         return Node.Save();
     }
-    QStringList Entries() const { return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot); }
+    QStringList Entries() const { return FolderEntries(dir.path()); }
 
     QTemporaryDir dir;
     const std::string name = dir.filePath("tree.tst").toStdString();

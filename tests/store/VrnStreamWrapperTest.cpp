@@ -6,11 +6,12 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "tests/common/TestFiles.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,28 +19,7 @@
 
 namespace {
 
-using TBytes = std::vector<std::uint8_t>;
-
-TBytes ReadAll(const std::string &Name)
-{
-    std::ifstream in(Name, std::ios::binary);
-    return TBytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::int32_t I32(const TBytes &B, std::size_t At)
-{
-    return static_cast<std::int32_t>(B.at(At) | B.at(At + 1) << 8 | B.at(At + 2) << 16 | std::uint32_t(B.at(At + 3)) << 24);
-}
-
-bool AllZero(const TBytes &B, std::size_t From, std::size_t Count)
-{
-    return std::all_of(B.begin() + static_cast<long>(From), B.begin() + static_cast<long>(From + Count), [](auto c) { return c == 0; });
-}
-
-QStringList Entries(const QTemporaryDir &Dir)
-{
-    return QDir(Dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-}
+QStringList Entries(const QTemporaryDir &Dir) { return FolderEntries(Dir.path()); }
 
 // A node as the node layer drives it; its own data are a record of RecordSize
 // bytes and an empty long string.

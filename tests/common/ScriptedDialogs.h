@@ -41,3 +41,11 @@ public:
 private:
     bool AnswerFile(bool save, TFileDialogRequest &request);
 };
+
+// Messages scripted, file dialogs the toolkit's own (answered as a user would,
+// see RealFiles.h).
+class TRealFileDialogs : public TScriptedDialogs {
+public:
+    bool OpenFile(QWidget *Parent, TFileDialogRequest &Request) override { return TQtDialogs().OpenFile(Parent, Request); }
+    bool SaveFile(QWidget *Parent, TFileDialogRequest &Request) override { return TQtDialogs().SaveFile(Parent, Request); }
+};

@@ -1,4 +1,4 @@
-#include "platform/ScriptedDialogs.h"
+#include "tests/common/ScriptedDialogs.h"
 
 int TScriptedDialogs::MessageDlg(QWidget *, const std::string &title, const std::string &text,
                                  TMsgDlgType type, unsigned buttons)
