@@ -30,13 +30,6 @@ TChartProjection::TChartProjection(const TChartView &view, const QRectF &plot, d
     Offset = plot.center() - QPointF((l + r) / 2 * Scale, (t + b) / 2 * Scale);
 }
 
-QPointF TChartProjection::Map(double x, double y, double z) const
-{
-    double sx, sy;
-    Eye(x, y, z, sx, sy);
-    return {Offset.x() + sx * Scale, Offset.y() + sy * Scale};
-}
-
 double TChartProjection::Far(double x, double y, double z) const
 {
     if (Oblique)
@@ -55,23 +48,6 @@ std::vector<int> TChartProjection::FarthestFirst(int count) const
     std::sort(order.begin(), order.end(),
               [&](int a, int b) { return Far(0.5, 0.5, sliceMid(a)) > Far(0.5, 0.5, sliceMid(b)); });
     return order;
-}
-
-void TChartProjection::Eye(double x, double y, double z, double &sx, double &sy) const
-{
-    const double wx = (x - 0.5) * Width, wy = (y - 0.5) * Height, wz = (z - 0.5) * Depth;
-    if (Oblique) {
-        sx = wx + wz * 0.6;
-        sy = -wy - wz * 0.6;
-        return;
-    }
-    const double rx = wx * CosYaw - wz * SinYaw;
-    const double rz = wx * SinYaw + wz * CosYaw;
-    const double ry = wy * CosPitch - rz * SinPitch;
-    const double dz = wy * SinPitch + rz * CosPitch;
-    const double s = Distance > 0 ? Distance / std::max(Distance + dz, Distance * 0.05) : 1.0;
-    sx = rx * s;
-    sy = -ry * s;
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #include <QPolygonF>
 #include <QRectF>
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -35,7 +36,13 @@ public:
     // depthShare: the depth of the box in widths of the plot.
     TChartProjection(const TChartView &view, const QRectF &plot, double depthShare);
 
-    QPointF Map(double x, double y, double z) const;
+    // Inline: a drawing maps every point of every series a few times.
+    QPointF Map(double x, double y, double z) const
+    {
+        double sx, sy;
+        Eye(x, y, z, sx, sy);
+        return {Offset.x() + sx * Scale, Offset.y() + sy * Scale};
+    }
     // Distance from the viewer along the line of sight (larger is farther).
     double Far(double x, double y, double z) const;
 
@@ -49,7 +56,23 @@ public:
     std::vector<int> FarthestFirst(int count) const;
 
 private:
-    void Eye(double x, double y, double z, double &sx, double &sy) const;
+    // The point seen from the view, before the fit into the plot.
+    void Eye(double x, double y, double z, double &sx, double &sy) const
+    {
+        const double wx = (x - 0.5) * Width, wy = (y - 0.5) * Height, wz = (z - 0.5) * Depth;
+        if (Oblique) {
+            sx = wx + wz * 0.6;
+            sy = -wy - wz * 0.6;
+            return;
+        }
+        const double rx = wx * CosYaw - wz * SinYaw;
+        const double rz = wx * SinYaw + wz * CosYaw;
+        const double ry = wy * CosPitch - rz * SinPitch;
+        const double dz = wy * SinPitch + rz * CosPitch;
+        const double s = Distance > 0 ? Distance / std::max(Distance + dz, Distance * 0.05) : 1.0;
+        sx = rx * s;
+        sy = -ry * s;
+    }
 
     bool Oblique;
     double Width, Height, Depth;
