@@ -58,16 +58,21 @@ TChartRange TChart::ShownRange()
             mix(AnimFrom.YMax, to.YMax)};
 }
 
+// Called before the zoom changes: the range shown now is where an animated
+// move starts; without animation a move under way ends.
+void TChart::StartMove(bool animate)
+{
+    if (animate)
+        AnimFrom = ShownRange();
+    Animation->stop();
+    if (animate)
+        Animation->start();
+}
+
 void TChart::ZoomTo(const TChartRange &target)
 {
-    if (AnimatedZoomValue && isVisible()) {
-        AnimFrom = ShownRange();
-        AnimTo = target;
-        Animation->stop();
-        Animation->start();
-    } else {
-        Animation->stop();
-    }
+    StartMove(AnimatedZoomValue && isVisible());
+    AnimTo = target;
     ZoomedValue = true;
     ZoomRange = target;
     Changed();
@@ -75,15 +80,8 @@ void TChart::ZoomTo(const TChartRange &target)
 
 void TChart::UndoZoom()
 {
-    if (ZoomedValue && AnimatedZoomValue && isVisible()) {
-        AnimFrom = ShownRange();
-        ZoomedValue = false;
-        Animation->stop();
-        Animation->start();
-    } else {
-        Animation->stop();
-        ZoomedValue = false;
-    }
+    StartMove(ZoomedValue && AnimatedZoomValue && isVisible());
+    ZoomedValue = false;
     Changed();
     emit OnUndoZoom();
 }

@@ -73,6 +73,7 @@ protected:
 
 private:
     TChartDrawing Drawing();
+    void StartMove(bool animate);
     void ZoomTo(const TChartRange &target);
 
     bool AnimatedZoomValue = true;
