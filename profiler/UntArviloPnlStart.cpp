@@ -317,18 +317,10 @@ void TFrmPnlParameter::BuildActions()
     bind(ActFullScreen, &TFrmPnlParameter::ActFullScreenExecute);
 }
 
-void TFrmPnlParameter::BuildCharts()
+// The tool bar above the chart: the profile button, the chart actions, the
+// resolution and the Z maximum.
+void TFrmPnlParameter::BuildToolBar()
 {
-    Panel1 = Named(new QFrame(PnlStart), "Panel1");
-    auto *holder = new QVBoxLayout(Panel1);
-    holder->setContentsMargins(0, 0, 0, 0);
-    PnlCharts = Named(new QFrame(Panel1), "PnlCharts");
-    FillBackground(PnlCharts, PageColour);
-    holder->addWidget(PnlCharts);
-    auto *layout = new QVBoxLayout(PnlCharts);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-
     ToolBar = Named(new QToolBar(PnlCharts), "ToolBar");
     ToolBar->setIconSize(QSize(20, 20));
     ToolBar->setContentsMargins(2, 2, 2, 2);
@@ -362,6 +354,21 @@ void TFrmPnlParameter::BuildCharts()
     EdtZMax = ValueEdit(PnlCharts, "EdtZMax", true, 0);
     EdtZMax->setFixedWidth(53);
     ToolBar->addWidget(EdtZMax);
+}
+
+void TFrmPnlParameter::BuildCharts()
+{
+    Panel1 = Named(new QFrame(PnlStart), "Panel1");
+    auto *holder = new QVBoxLayout(Panel1);
+    holder->setContentsMargins(0, 0, 0, 0);
+    PnlCharts = Named(new QFrame(Panel1), "PnlCharts");
+    FillBackground(PnlCharts, PageColour);
+    holder->addWidget(PnlCharts);
+    auto *layout = new QVBoxLayout(PnlCharts);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    BuildToolBar();
     layout->addWidget(ToolBar);
 
     CrtChart = Named(new TChart(PnlCharts), "CrtChart");
