@@ -62,6 +62,76 @@ std::uint8_t OutputOf(const TArvilo_Var *v)
     return ProfileAxes[v->ProfileIndex()][axZ];
 }
 
+// Profile 0: the chart gives way to the one value.
+void ShowSingleBo(QLabel &label, TChart &chart, const TArvilo_Var &v)
+{
+    chart.hide();
+    label.show();
+    const double value = v.SingleBo();
+    const std::string text = std::isinf(value) && value > 0
+                                 ? std::string("ung\xFCltiger Wertebereich")
+                                 : FloatToDecStr(value, 2, SystemDecimalSeparator(), '\0');
+    label.setText(ToQ("Bodensteinzahl Bo = " + text));
+}
+
+// The chart shown and titled for a curve or a family of curves: a family
+// names its curves in the legend unless the 3D view shows them without
+// markers, and it zooms without animation.
+void SetUpProfileChart(TChart &chart, QLabel &boOnly, int profile, bool family, const TArviloVarParams &p)
+{
+    boOnly.hide();
+    chart.show();
+    chart.setEnabled(true);
+    chart.SetLegendVisible(family && (p.ShowPoints || !p.View3D));
+    chart.SetAnimatedZoom(!family);
+    chart.SetTitle(ProfileNames[profile]);
+    chart.BottomAxis().SetTitle(VarNames[ProfileAxes[profile][axX]]);
+    chart.LeftAxis().SetTitle(VarNames[ProfileAxes[profile][axZ]]);
+    if (family)
+        chart.SetChart3DPercent(14 - p.Resolution);
+}
+
+// The outputs a chart draws: above Low, up to High.
+struct TCuts {
+    double Low, High;
+};
+
+// The points first .. first + Steps - 1 of the run added to series as the
+// run meets them, XStep counting along: those within the cuts are drawn,
+// and the first fault raises where it would have.
+void AddRunPoints(TArvilo_Var &v, const TProfilePoints &run, std::size_t first, const TCuts &cuts,
+                  TChartSeries &series)
+{
+    for (int i = 1; i <= v.Steps; ++i) {
+        v.XStep = i;
+        const std::size_t k = first + static_cast<std::size_t>(i - 1);
+        if (k == run.FaultAt)
+            std::rethrow_exception(run.Fault);
+        const TProfilePoints::TPoint &point = run.Points[k];
+        if (cuts.Low < point.Z && point.Z <= cuts.High)
+            series.AddXY(point.X, point.Z);
+    }
+}
+
+// Series j (from 1) of a family: titled with its value of the series
+// variable, coloured from green to red as j grows.
+TChartSeries &AddFamilySeries(TChart &chart, TArvilo_Var &v, int j)
+{
+    const TArviloVarParams &p = v.Params;
+    v.SeriesStep = j;
+    double y = 0;
+    v.SeriesValue(y);
+    const std::string title = std::string(VarNames[ProfileAxes[v.ProfileIndex()][axY]]) + " ["
+                              + FloatToDecStr(y, 2, SystemDecimalSeparator(), '\0') + "]";
+    AddLineSeries(title, &chart, p.ShowPoints);
+    TChartSeries &series = *chart.Series(j - 1);
+    const int f = static_cast<int>(std::nearbyint(j * 255.0 / (p.Resolution * 10)));
+    series.SetSeriesColor(QColor(f, 255 - f, 0));
+    series.LinePen().SetColor(QColor(f, f, 0));
+    series.SetAreaColor(QColor(f, f, 0));
+    return series;
+}
+
 } // namespace
 
 void ClearSeries(TChart *Chart)
@@ -245,18 +315,10 @@ void TFrmPnlParameter::BuildActions()
     bind(ActFullScreen, &TFrmPnlParameter::ActFullScreenExecute);
 }
 
-void TFrmPnlParameter::BuildCharts()
+// The tool bar above the chart: the profile button, the chart actions, the
+// resolution and the Z maximum.
+void TFrmPnlParameter::BuildToolBar()
 {
-    Panel1 = Named(new QFrame(PnlStart), "Panel1");
-    auto *holder = new QVBoxLayout(Panel1);
-    holder->setContentsMargins(0, 0, 0, 0);
-    PnlCharts = Named(new QFrame(Panel1), "PnlCharts");
-    FillBackground(PnlCharts, PageColour);
-    holder->addWidget(PnlCharts);
-    auto *layout = new QVBoxLayout(PnlCharts);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-
     ToolBar = Named(new QToolBar(PnlCharts), "ToolBar");
     ToolBar->setIconSize(QSize(20, 20));
     ToolBar->setContentsMargins(2, 2, 2, 2);
@@ -290,6 +352,21 @@ void TFrmPnlParameter::BuildCharts()
     EdtZMax = ValueEdit(PnlCharts, "EdtZMax", true, 0);
     EdtZMax->setFixedWidth(53);
     ToolBar->addWidget(EdtZMax);
+}
+
+void TFrmPnlParameter::BuildCharts()
+{
+    Panel1 = Named(new QFrame(PnlStart), "Panel1");
+    auto *holder = new QVBoxLayout(Panel1);
+    holder->setContentsMargins(0, 0, 0, 0);
+    PnlCharts = Named(new QFrame(Panel1), "PnlCharts");
+    FillBackground(PnlCharts, PageColour);
+    holder->addWidget(PnlCharts);
+    auto *layout = new QVBoxLayout(PnlCharts);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    BuildToolBar();
     layout->addWidget(ToolBar);
 
     CrtChart = Named(new TChart(PnlCharts), "CrtChart");
@@ -484,86 +561,32 @@ void TFrmPnlParameter::ActProfilingExecute()
     const TArviloVarParams &p = v->Params;
     const double zMax = output == qS ? p.ZMaxS : p.ZMaxBo;
     const int profile = v->ProfileIndex();
-    auto drawn = [&](double z) { return lowCut < z && z <= zMax; };
 
     lblBoOnly->hide();
     ClearSeries(CrtChart);
     CrtChart->setEnabled(false);
-
-    switch (ProfileChartKind[profile]) {
-    case ckSingleValue: {
-        CrtChart->hide();
-        lblBoOnly->show();
-        const double value = v->SingleBo();
-        const std::string text = std::isinf(value) && value > 0
-                                     ? std::string("ung\xFCltiger Wertebereich")
-                                     : FloatToDecStr(value, 2, SystemDecimalSeparator(), '\0');
-        lblBoOnly->setText(ToQ("Bodensteinzahl Bo = " + text));
-        break;
+    if (ProfileChartKind[profile] == ckSingleValue) {
+        ShowSingleBo(*lblBoOnly, *CrtChart, *v);
+        return;
     }
-    case ck2D: {
-        lblBoOnly->hide();
-        CrtChart->show();
-        CrtChart->setEnabled(true);
-        CrtChart->SetLegendVisible(false);
-        CrtChart->SetAnimatedZoom(true);
-        CrtChart->SetTitle(ProfileNames[profile]);
-        CrtChart->BottomAxis().SetTitle(VarNames[ProfileAxes[profile][axX]]);
-        CrtChart->LeftAxis().SetTitle(VarNames[ProfileAxes[profile][axZ]]);
+    // A curve (2D), or a family of curves with a series for each value of
+    // the series variable (3D).
+    const bool family = ProfileChartKind[profile] != ck2D;
+    SetUpProfileChart(*CrtChart, *lblBoOnly, profile, family, p);
+    if (!family)
         AddLineSeries(ProfileNames[profile], CrtChart, p.ShowPoints);
-        TChartSeries *series = CrtChart->Series(0);
-        v->Steps = p.Resolution * 100;
-        // The points are computed ahead, on several threads; they reach the
-        // series in order, and the first fault raises where it would have.
-        const TProfilePoints run = ComputeProfilePoints(*v, v->Steps);
-        for (int i = 1; i <= v->Steps; ++i) {
-            v->XStep = i;
-            const auto k = static_cast<std::size_t>(i - 1);
-            if (k == run.FaultAt)
-                std::rethrow_exception(run.Fault);
-            const TProfilePoints::TPoint &point = run.Points[k];
-            if (drawn(point.Z))
-                series->AddXY(point.X, point.Z);
-        }
-        break;
+    v->Steps = p.Resolution * (family ? 10 : 100);
+    // The points are computed ahead, on several threads; they reach the
+    // series in order, and the first fault raises where it would have.
+    const TProfilePoints run = ComputeProfilePoints(*v, v->Steps);
+    const TCuts cuts{lowCut, zMax};
+    if (!family) {
+        AddRunPoints(*v, run, 0, cuts, *CrtChart->Series(0));
+        return;
     }
-    default: {
-        CrtChart->show();
-        lblBoOnly->hide();
-        CrtChart->setEnabled(true);
-        CrtChart->SetLegendVisible(p.ShowPoints || !p.View3D);
-        CrtChart->SetAnimatedZoom(false);
-        CrtChart->SetTitle(ProfileNames[profile]);
-        CrtChart->BottomAxis().SetTitle(VarNames[ProfileAxes[profile][axX]]);
-        CrtChart->LeftAxis().SetTitle(VarNames[ProfileAxes[profile][axZ]]);
-        CrtChart->SetChart3DPercent(14 - p.Resolution);
-        v->Steps = p.Resolution * 10;
-        const TProfilePoints run = ComputeProfilePoints(*v, v->Steps);
-        for (int j = 1; j <= v->Steps; ++j) {
-            v->SeriesStep = j;
-            double y = 0;
-            v->SeriesValue(y);
-            const std::string title = std::string(VarNames[ProfileAxes[profile][axY]]) + " ["
-                                      + FloatToDecStr(y, 2, SystemDecimalSeparator(), '\0') + "]";
-            AddLineSeries(title, CrtChart, p.ShowPoints);
-            TChartSeries *series = CrtChart->Series(j - 1);
-            const int f = static_cast<int>(std::nearbyint(j * 255.0 / (p.Resolution * 10)));
-            series->SetSeriesColor(QColor(f, 255 - f, 0));
-            series->LinePen().SetColor(QColor(f, f, 0));
-            series->SetAreaColor(QColor(f, f, 0));
-            for (int i = 1; i <= v->Steps; ++i) {
-                v->XStep = i;
-                const auto k = static_cast<std::size_t>(j - 1) * static_cast<std::size_t>(v->Steps)
-                               + static_cast<std::size_t>(i - 1);
-                if (k == run.FaultAt)
-                    std::rethrow_exception(run.Fault);
-                const TProfilePoints::TPoint &point = run.Points[k];
-                if (drawn(point.Z))
-                    series->AddXY(point.X, point.Z);
-            }
-        }
-        break;
-    }
+    for (int j = 1; j <= v->Steps; ++j) {
+        TChartSeries &series = AddFamilySeries(*CrtChart, *v, j);
+        AddRunPoints(*v, run, static_cast<std::size_t>(j - 1) * static_cast<std::size_t>(v->Steps), cuts, series);
     }
 }
 

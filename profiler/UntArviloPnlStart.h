@@ -106,6 +106,7 @@ public:
 
 private:
     void BuildInputs(class QGridLayout *grid);
+    void BuildToolBar();
     void BuildCharts();
     void BuildActions();
     // The rotation or elevation of the chart moved by a step, then stored.
