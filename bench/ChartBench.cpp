@@ -1,7 +1,7 @@
 // Repaint time of the chart at 1280 x 800 with 100 series of 100 points, the
 // largest family a profile run makes: full drawings in 3D and 2D, and the
 // screen repaint that only copies the cached image. One frame is 16 ms.
-#include "platform/Chart.h"
+#include "platform/ChartWidget.h"
 
 #include <benchmark/benchmark.h>
 

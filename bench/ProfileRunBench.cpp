@@ -5,7 +5,7 @@
 #include "profiler/LibArvilo.h"
 #include "profiler/UntArviloPnlStart.h"
 
-#include "platform/Chart.h"
+#include "platform/ChartWidget.h"
 
 #include <QApplication>
 #include <QFrame>

@@ -5,7 +5,7 @@
 #include "base/VrnHome.h"
 #include "base/VrnStrings.h"
 #include "platform/Application.h"
-#include "platform/Chart.h"
+#include "platform/ChartWidget.h"
 #include "platform/Latin1.h"
 #include "platform/LocaleInfo.h"
 #include "platform/Screen.h"

@@ -1,6 +1,6 @@
 #include "platform/ChartContent.h"
 
-#include "platform/Chart.h"
+#include "platform/ChartWidget.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 // Sample charts and what the chart tests look for in their images.
-#include "platform/Chart.h"
+#include "platform/ChartWidget.h"
 
 #include <QImage>
 #include <QPainter>

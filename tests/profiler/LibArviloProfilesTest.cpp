@@ -2,7 +2,7 @@
 // each kind, checked against the model written out again for the tests.
 #include "profiler/LibArvilo.h"
 
-#include "platform/Chart.h"
+#include "platform/ChartWidget.h"
 #include "platform/Exceptions.h"
 #include "profiler/UntArviloPnlStart.h"
 

@@ -5,7 +5,7 @@
 #include "profiler/UntArviloPnlStart.h"
 
 #include "base/VrnStrings.h"
-#include "platform/Chart.h"
+#include "platform/ChartWidget.h"
 #include "platform/Exceptions.h"
 #include "platform/LocaleInfo.h"
 

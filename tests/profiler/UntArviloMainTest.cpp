@@ -7,7 +7,7 @@
 #include "base/VrnFrmAbout.h"
 #include "base/VrnMisc.h"
 #include "platform/Application.h"
-#include "platform/Chart.h"
+#include "platform/ChartWidget.h"
 #include "platform/Latin1.h"
 #include "platform/Shell.h"
 #include "platform/ViewItems.h"

@@ -4,7 +4,7 @@
 #include "profiler/UntArviloPnlStart.h"
 
 #include "base/VrnCmpStandard.h"
-#include "platform/Chart.h"
+#include "platform/ChartWidget.h"
 #include "platform/Exceptions.h"
 #include "platform/Latin1.h"
 #include "platform/LocaleInfo.h"

@@ -1,4 +1,4 @@
-#include "platform/Chart.h"
+#include "platform/ChartWidget.h"
 
 #include "tests/common/ScriptedDialogs.h"
 #include "tests/platform/ChartSamples.h"

@@ -1,4 +1,4 @@
-#include "platform/Chart.h"
+#include "platform/ChartWidget.h"
 
 #include "platform/ChartRender.h"
 
