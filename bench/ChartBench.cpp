@@ -10,7 +10,6 @@
 #include <QPainter>
 
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -86,13 +85,3 @@ BENCHMARK(BM_FullDrawing2D)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullDrawing3DWithPoints)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScreenRepaintAfterRotation)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScreenRepaintCached)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char **argv)
-{
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

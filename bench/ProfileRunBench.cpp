@@ -7,14 +7,12 @@
 
 #include "platform/ChartWidget.h"
 
-#include <QApplication>
 #include <QFrame>
 #include <QImage>
 #include <QPainter>
 #include <QVBoxLayout>
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 
 namespace {
 
@@ -86,13 +84,3 @@ void BM_ChartGrabProfile8_1280x800(benchmark::State &state)
 BENCHMARK(BM_ChartGrabProfile8_1280x800)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -1,6 +1,6 @@
 // The profiler's files as users have them: the toolkit's own file dialog,
 // failed saves and opens, named pipes in place of files.
-#include "profiler/UntArviloMain.h"
+#include "tests/profiler/ArviloProgram.h"
 
 #include "base/VrnFiles.h"
 #include "base/VrnMisc.h"
@@ -31,7 +31,7 @@
 
 namespace {
 
-class ArviloFiles : public ::testing::Test {
+class ArviloFiles : public ::testing::Test, protected TArviloProgram {
 protected:
     // As main() does, with the program's folder and settings in the temporary directory.
     void SetUp() override
@@ -42,37 +42,7 @@ protected:
         InitSettingsFor(AppDir + "arvilo");
         Create();
     }
-    void TearDown() override
-    {
-        Destroy();
-        AppDir = SavedAppDir;
-    }
-    void Create()
-    {
-        Project = new TArvilo(nullptr);
-        Main = TFrmFile::Create<TFrmArviloMain>();
-        Main->Params.clear(); // the test runner's own arguments
-        FrmArviloMain = Main.get();
-        Panel = std::make_unique<TFrmPnlParameter>();
-        FrmPnlParameter = Panel.get();
-    }
-    void Destroy()
-    {
-        Main.reset();
-        FrmArviloMain = nullptr;
-        Panel.reset();
-        FrmPnlParameter = nullptr;
-        delete Project;
-        Project = nullptr;
-    }
-    void Start()
-    {
-        Main->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(Main.get()));
-        QCoreApplication::processEvents();
-    }
-    std::string Path(const std::string &Name) const { return FileNameFromQ(Dir.filePath(FileNameToQ(Name))); }
-    std::string Caption() const { return FromQ(Main->windowTitle()); }
+    void TearDown() override { Destroy(); }
     std::string LastMessage() const { return Dialogs.Messages.empty() ? std::string() : Dialogs.Messages.back().Text; }
     // Save As through the dialog, typing Typed.
     void SaveAs(const std::string &Typed)
@@ -94,11 +64,7 @@ protected:
         return FromQ(Main->EdtTitle->text()) + "|" + FromQ(Main->EdtStock->text()) + "|" + FromQ(Main->MmoComment->toPlainText());
     }
 
-    std::string SavedAppDir = AppDir;
-    QTemporaryDir Dir;
     TRealFileDialogs Dialogs;
-    std::unique_ptr<TFrmArviloMain> Main;
-    std::unique_ptr<TFrmPnlParameter> Panel;
 };
 
 } // namespace

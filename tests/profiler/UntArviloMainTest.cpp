@@ -1,6 +1,6 @@
 // The profiler as a user meets it: the program started as main() starts it,
 // driven through clicks, keys, actions and the scripted dialogs.
-#include "profiler/UntArviloMain.h"
+#include "tests/profiler/ArviloProgram.h"
 
 #include "base/VrnCmpStandard.h"
 #include "base/VrnFiles.h"
@@ -50,41 +50,20 @@ TArvilo_Var *Var(int index)
     return static_cast<TArvilo_Var *>(Project->GetItem(index));
 }
 
-class ArviloMain : public ::testing::Test {
+class ArviloMain : public ::testing::Test, protected TArviloProgram {
 protected:
     // As main() does, with the settings files in the temporary directory.
     void SetUp() override
     {
         InitSettingsFor(Path("arvilo"));
-        Project = new TArvilo(nullptr);
-        Main = TFrmFile::Create<TFrmArviloMain>();
-        Main->Params.clear(); // the test runner's own arguments
-        FrmArviloMain = Main.get();
-        Panel = std::make_unique<TFrmPnlParameter>();
-        FrmPnlParameter = Panel.get();
+        Create();
     }
     void TearDown() override
     {
-        Main.reset();
-        FrmArviloMain = nullptr;
-        Panel.reset();
-        FrmPnlParameter = nullptr;
-        delete Project;
-        Project = nullptr;
-        AppDir = SavedAppDir;
+        Destroy();
         SetShellOpenHook({});
     }
 
-    void Start()
-    {
-        Main->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(Main.get()));
-        Main->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(Main.get()));
-        QCoreApplication::processEvents();
-    }
-
-    std::string Path(const std::string &name) { return FileNameFromQ(Dir.filePath(FileNameToQ(name))); }
     QTreeWidget *Tree() { return Main->TvwNavigation; }
 
     std::vector<std::string> Nodes()
@@ -122,7 +101,6 @@ protected:
     {
         return Panel->PnlStart->parentWidget() == Main->PnlNavigation && Panel->PnlStart->isVisible();
     }
-    std::string Caption() { return FromQ(Main->windowTitle()); }
     std::string Title() { return ApplicationTitle(); }
 
     // Add with the root node selected (Down from the top node only selects it).
@@ -159,11 +137,7 @@ protected:
         return Path(name);
     }
 
-    std::string SavedAppDir = AppDir;
-    QTemporaryDir Dir;
     TScriptedDialogs Dialogs;
-    std::unique_ptr<TFrmArviloMain> Main;
-    std::unique_ptr<TFrmPnlParameter> Panel;
 };
 
 } // namespace
