@@ -230,17 +230,6 @@ size_t FindField(const std::string &Text, const std::string &Separator, int Inde
     return start;
 }
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 } // namespace
 
 std::string GetToken(const std::string &Text, const std::string &Separator, int Index)
@@ -320,8 +309,8 @@ std::string HexXorDecode(const std::string &Hex, const std::string &Key)
     std::string plain;
     plain.reserve(Hex.size() / 2);
     for (size_t i = 0; i < Hex.size(); i += 2) {
-        const int hi = HexDigit(Hex[i]);
-        const int lo = HexDigit(Hex[i + 1]);
+        const int hi = HexDigitValue(Hex[i]);
+        const int lo = HexDigitValue(Hex[i + 1]);
         if (hi < 0 || lo < 0)
             return std::string();
         plain += static_cast<char>((hi << 4 | lo) ^ static_cast<unsigned char>(Key[(i / 2) % Key.size()]));

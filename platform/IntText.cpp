@@ -1,5 +1,16 @@
 #include "platform/IntText.h"
 
+int HexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
 bool TryTextToInt64(const std::string &Text, std::int64_t &Value, bool *Hex)
 {
     const std::string &s = Text;
@@ -23,14 +34,8 @@ bool TryTextToInt64(const std::string &Text, std::int64_t &Value, bool *Hex)
     const unsigned base = hex ? 16 : 10;
     std::uint64_t n = 0;
     for (; i < s.size(); ++i) {
-        const char c = s[i];
-        unsigned d = base;
-        if (c >= '0' && c <= '9')
-            d = static_cast<unsigned>(c - '0');
-        else if (c >= 'A' && c <= 'F')
-            d = static_cast<unsigned>(c - 'A' + 10);
-        else if (c >= 'a' && c <= 'f')
-            d = static_cast<unsigned>(c - 'a' + 10);
+        const int value = HexDigitValue(s[i]);
+        const unsigned d = value < 0 ? base : static_cast<unsigned>(value);
         if (d >= base || n > (limit - d) / base)
             return false;
         n = n * base + d;

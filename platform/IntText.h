@@ -7,3 +7,6 @@
 // False when Text is no such number or leaves the range: signed 64 bits for
 // decimal texts, a 64-bit pattern for hexadecimal ones (then Hex is set).
 bool TryTextToInt64(const std::string &Text, std::int64_t &Value, bool *Hex = nullptr);
+
+// The value of a hexadecimal digit in either case; -1 for any other character.
+int HexDigitValue(char c);
