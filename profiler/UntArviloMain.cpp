@@ -368,11 +368,11 @@ std::string TFrmArviloMain::DocumentContent() const
         return content;
     const auto addText = [&content](const std::string &text) { content += std::to_string(text.size()) + ":" + text; };
     TArviloBlock block = Project->Block;
-    block.Title = FromQ(EdtTitle->text());
-    block.CultureStock = FromQ(EdtStock->text());
+    std::string comment;
+    ReadProjectFields(block, comment);
     const TArviloBlock::TBytes head = block.Pack();
     content.append(head.begin(), head.end());
-    addText(FromQ(MmoComment->toPlainText()));
+    addText(comment);
     for (int i = 0; i < Project->Count; ++i)
         if (const auto *v = dynamic_cast<const TArvilo_Var *>(Project->GetItem(i))) {
             const TArviloVarParams::TBytes params = v->Params.Pack();
@@ -519,7 +519,10 @@ void TFrmArviloMain::UpdateCommands()
 
 void TFrmArviloMain::MarkModified()
 {
-    SetModified(DocumentContent() != CleanContent);
+    // A mark set again would only rebuild the content for the caption.
+    const bool changed = DocumentContent() != CleanContent;
+    if (changed != Modified)
+        SetModified(changed);
 }
 
 void TFrmArviloMain::TvwNavigationClick()
@@ -661,11 +664,17 @@ void TFrmArviloMain::ShowProjectFields()
     EdtTitle->setFocus();
 }
 
+// The project's texts as the page shows them, in the form a save stores.
+void TFrmArviloMain::ReadProjectFields(TArviloBlock &Block, std::string &Comment) const
+{
+    Block.Title = FromQ(EdtTitle->text());
+    Block.CultureStock = FromQ(EdtStock->text());
+    Comment = MmoComment->Text();
+}
+
 void TFrmArviloMain::StoreProjectFields()
 {
-    Project->Block.Title = FromQ(EdtTitle->text());
-    Project->Block.CultureStock = FromQ(EdtStock->text());
-    Project->Comment = MmoComment->Text();
+    ReadProjectFields(Project->Block, Project->Comment);
 }
 
 void TFrmArviloMain::Panel4Resize()

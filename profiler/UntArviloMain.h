@@ -10,6 +10,7 @@ class QPlainTextEdit;
 class QSplitter;
 class QTreeWidget;
 class TArvilo_Var;
+struct TArviloBlock;
 class TNavigation;
 class TVrkHyperlinkLabel;
 
@@ -48,6 +49,7 @@ public:
     TNavigation *CurrentNavigation();
     void RebuildTree();
     void StoreProjectFields();
+    void ReadProjectFields(TArviloBlock &Block, std::string &Comment) const;
     void ShowProjectFields();
     void VariationLoaded(TArvilo_Var *Variation);
     TArvilo_Var *AddVariation(bool AfterCurrent);

@@ -655,6 +655,29 @@ TEST_F(ArviloMain, ModifiedOnlyWhenTheContentChanged)
     EXPECT_EQ(Dialogs.Messages.size(), asked + 1);
 }
 
+// The comment counts with the bytes a save would store: turning a no-break
+// space into a blank is an edit (the box's plain text shows both as blanks).
+TEST_F(ArviloMain, ANoBreakSpaceTurnedIntoABlankIsAChange)
+{
+    Start();
+    Project->Comment = "x\xA0y";
+    const std::string file = Path("nbsp.arv");
+    ASSERT_TRUE(Project->SaveToFile(file));
+    Dialogs.FileAnswers = {file};
+    Main->ActOpen->trigger();
+    ASSERT_EQ(Main->FileName, file);
+    Click("Arvilo Variationen");
+    EXPECT_FALSE(Main->Modified);
+    Main->MmoComment->setFocus();
+    Main->MmoComment->selectAll();
+    QTest::keyClicks(Main->MmoComment, "x y");
+    Click("Arvilo Variationen");
+    EXPECT_TRUE(Main->Modified);
+    Main->ActSave->trigger();
+    EXPECT_EQ(Project->Comment, "x y");
+    EXPECT_FALSE(Main->Modified);
+}
+
 TEST_F(ArviloMain, ClickOnEmptySpaceKeepsTheSelection)
 {
     Start();
