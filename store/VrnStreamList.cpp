@@ -245,8 +245,10 @@ bool TStreamNode::SaveWithType(TStreamType StreamType)
     // Without block headers a container tells a reader neither how many
     // children a list holds nor of which class they are: a tree with children
     // would be written but could not be read back.
-    if (!Settings.WriteBlockHeaders && Count > 0)
+    if (!Settings.WriteBlockHeaders && Count > 0) {
+        FailReason.clear(); // not an earlier run's
         return false;
+    }
     return RunWithWrapper(StreamType, false, &TStreamNode::SaveNode);
 }
 
@@ -301,12 +303,18 @@ bool TStreamNode::RunWrapped(TStreamType StreamType, bool Loading, TStep Step, b
         return false;
     TStreamWrapper *wrapper = created.release();
     wrappers->Add(wrapper); // deleting the collection frees the wrapper
-    // Failures that the wrapper turned into False may have been memory running out.
+    // Failures that the wrapper turned into False may have been memory
+    // running out; their reason is the node's, however the run ends.
     struct TNote {
         TStreamWrapper *Wrapper;
         bool &Flag;
-        ~TNote() { Flag = Flag || Wrapper->OutOfMemory; }
-    } note{wrapper, OutOfMemory};
+        std::string &Reason;
+        ~TNote()
+        {
+            Flag = Flag || Wrapper->OutOfMemory;
+            Reason = Wrapper->FailReason;
+        }
+    } note{wrapper, OutOfMemory, FailReason};
 
     if (!Loading)
         ResolveRefs();
@@ -336,7 +344,6 @@ bool TStreamNode::RunWrapped(TStreamType StreamType, bool Loading, TStep Step, b
         throw;
     }
     const bool closed = wrapper->Close(Loading, result);
-    FailReason = wrapper->FailReason;
     if (Loading)
         ResolveRefs();
     // A save counts only when its file was written and replaced the old one.

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <charconv>
+#include <csignal>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -603,6 +604,39 @@ TEST_F(StreamList, FailedSavesKeepTheOldFile)
     TTestList loaded(nullptr);
     EXPECT_TRUE(loaded.LoadFromFile(name));
     EXPECT_EQ(loaded.Count, 3);
+}
+
+// The reason of a failed save is the node's whichever step failed: here the
+// first write of an uncoded save, which happens while the file is opened.
+TEST_F(StreamList, AFailedSaveSaysWhy)
+{
+    TTestList tree(nullptr);
+    tree.Node("a");
+    const std::string file = name;
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit{};
+            limit.rlim_cur = limit.rlim_max = 100; // less than the stream header
+            setrlimit(RLIMIT_FSIZE, &limit);
+            TStreamSettings s;
+            s.FileName = file;
+            s.Compress = false;
+            tree.SetFileInfoAndSettings(tree.FileInfo, s);
+            const bool saved = tree.Save();
+            std::_Exit(!saved && tree.FailReason.find("too large") != std::string::npos ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+
+    // A save refused before it starts has no reason of an earlier one.
+    tree.FailReason = "earlier";
+    TStreamSettings bare;
+    bare.FileName = name;
+    bare.WriteBlockHeaders = false;
+    tree.SetFileInfoAndSettings(tree.FileInfo, bare);
+    EXPECT_FALSE(tree.Save());
+    EXPECT_EQ(tree.FailReason, "");
 }
 
 TEST_F(StreamList, SettingsOfALoadOrSave)
