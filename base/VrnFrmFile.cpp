@@ -25,13 +25,6 @@
 
 namespace {
 
-// The directory part of a path with its trailing '/'.
-std::string ExtractFilePath(const std::string &Path)
-{
-    const size_t slash = Path.rfind('/');
-    return slash == std::string::npos ? std::string() : Path.substr(0, slash + 1);
-}
-
 std::string Trim(const std::string &s)
 {
     size_t b = 0;

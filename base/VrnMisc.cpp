@@ -2,6 +2,7 @@
 
 #include "base/VrnFiles.h"
 #include "base/VrnSettings.h"
+#include "platform/Streams.h"
 
 #include <pwd.h>
 #include <unistd.h>
@@ -35,17 +36,11 @@ std::string ExecutableName()
     return error ? AppDir + "arvilo" : exe.string();
 }
 
-std::string DirectoryOf(const std::string &Path)
-{
-    const size_t slash = Path.rfind('/');
-    return slash == std::string::npos ? std::string() : Path.substr(0, slash + 1);
-}
-
 } // namespace
 
 std::string AppSettingsFileName(const std::string &ExeName)
 {
-    const std::string dir = DirectoryOf(ExeName);
+    const std::string dir = ExtractFilePath(ExeName);
     const std::string name = ExeName.substr(dir.size());
     const size_t dot = name.rfind('.');
     return dir + (dot == std::string::npos ? name : name.substr(0, dot)) + ".ini";
@@ -53,7 +48,7 @@ std::string AppSettingsFileName(const std::string &ExeName)
 
 std::string UserSettingsFileName(const std::string &ExeName, const std::string &User, const std::string &Computer)
 {
-    return DirectoryOf(ExeName) + ExtractFileBaseName(ExeName) + "-" + User + "@" + Computer + ".ini";
+    return ExtractFilePath(ExeName) + ExtractFileBaseName(ExeName) + "-" + User + "@" + Computer + ".ini";
 }
 
 void InitSettingsFor(const std::string &ExeName)

@@ -40,12 +40,6 @@ bool IsTempName(const std::string &Name)
     return true;
 }
 
-std::string DirPart(const std::string &Path)
-{
-    const std::size_t slash = Path.rfind('/');
-    return slash == std::string::npos ? std::string() : Path.substr(0, slash + 1);
-}
-
 [[noreturn]] void Refuse(const std::string &Target, const std::string &Reason, int Code)
 {
     errno = Code;
@@ -85,7 +79,7 @@ std::string ResolveLinks(const std::string &Name)
         if (n <= 0)
             return path; // gone meanwhile: the checks that follow say what is wrong
         const std::string link(text.data(), static_cast<std::size_t>(n));
-        path = link.front() == '/' ? link : DirPart(path) + link;
+        path = link.front() == '/' ? link : ExtractFilePath(path) + link;
     }
     Refuse(Name, SysErrorText(ELOOP), ELOOP);
 }
@@ -113,16 +107,15 @@ TFileReplacement::TFileReplacement(const std::string &Target)
     }
     try {
         struct stat old {};
-        Existed = ::fstatat(DirFd, Base.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0;
-        if (!Existed && errno != ENOENT) {
+        const bool existed = ::fstatat(DirFd, Base.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0;
+        if (!existed && errno != ENOENT) {
             const int err = errno;
             Refuse(Target, SysErrorText(err), err);
         }
-        if (Existed) {
-            if (S_ISDIR(old.st_mode))
-                Refuse(Target, "It is a folder", EISDIR);
-            if (!S_ISREG(old.st_mode))
-                Refuse(Target, "It is no regular file but a pipe, socket or device", EINVAL);
+        if (existed) {
+            int code = 0;
+            if (const std::string why = NotAStream(old.st_mode, code); !why.empty())
+                Refuse(Target, why, code);
             // Without any write permission bit the file is read-only for
             // everyone, the system's administrator included.
             if ((old.st_mode & 0222) == 0)
@@ -137,7 +130,7 @@ TFileReplacement::TFileReplacement(const std::string &Target)
             }
         }
         RemoveStaleFiles();
-        CreateFile(Existed ? &old : nullptr);
+        CreateFile(existed ? &old : nullptr);
     } catch (...) {
         if (!TempName.empty())
             ::unlinkat(DirFd, TempName.c_str(), 0);

@@ -38,8 +38,6 @@ public:
 
     // The file that is replaced: the given name with its links resolved.
     const std::string &Target() const { return Name; }
-    // Whether the target existed when the replacement began.
-    bool Replaces() const { return Existed; }
 
     // Tests turn unnamed files off to try the way of file systems without them.
     static bool UseUnnamedFiles;
@@ -53,6 +51,5 @@ private:
     std::string DirName;
     std::string Base;     // the target's name inside its folder
     std::string TempName; // the new version's name while it has one
-    bool Existed = false;
     bool Committed = false;
 };

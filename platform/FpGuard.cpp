@@ -84,11 +84,6 @@ bool FpFaultAfter(long double value)
     return PendingFaults() != 0;
 }
 
-long double FpStore(long double value)
-{
-    return Checked(value);
-}
-
 double FpResult(long double value)
 {
     volatile double rounded = static_cast<double>(value);

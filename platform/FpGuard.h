@@ -26,9 +26,6 @@ void FpClear();
 // which goes before overflow.
 void FpRaisePending();
 
-// An extended intermediate kept as it is; raises a pending fault.
-long double FpStore(long double value);
-
 // A result rounded to double (the rounding itself may overflow); raises a pending fault.
 double FpResult(long double value);
 

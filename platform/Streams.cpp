@@ -60,15 +60,21 @@ std::int64_t TStream::CopyFrom(TStream &Source, std::int64_t Count)
     return Count;
 }
 
-namespace {
-
-// Why a file system entry is no stream, in plain words; empty for a regular file.
-std::string NotAStream(const struct stat &St)
+std::string NotAStream(unsigned Mode, int &Code)
 {
-    if (S_ISREG(St.st_mode))
+    if (S_ISREG(Mode))
         return std::string();
-    return S_ISDIR(St.st_mode) ? "It is a folder" : "It is no regular file but a pipe, socket or device";
+    Code = S_ISDIR(Mode) ? EISDIR : EINVAL;
+    return S_ISDIR(Mode) ? "It is a folder" : "It is no regular file but a pipe, socket or device";
 }
+
+std::string ExtractFilePath(const std::string &Path)
+{
+    const size_t slash = Path.rfind('/');
+    return slash == std::string::npos ? std::string() : Path.substr(0, slash + 1);
+}
+
+namespace {
 
 [[noreturn]] void ThrowOpenFailure(bool Create, const std::string &FileName, const std::string &Reason, int Code)
 {
@@ -101,7 +107,8 @@ TFileStream::TFileStream(const std::string &FileName, unsigned Mode)
         const int err = errno;
         struct stat st {};
         const bool special = ::stat(FileName.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
-        ThrowOpenFailure(create, FileName, special ? NotAStream(st) : SysErrorText(err), err);
+        int ignored = 0; // the open's own error number stays the one reported
+        ThrowOpenFailure(create, FileName, special ? NotAStream(st.st_mode, ignored) : SysErrorText(err), err);
     }
     struct stat st {};
     std::string refused;
@@ -110,8 +117,7 @@ TFileStream::TFileStream(const std::string &FileName, unsigned Mode)
         err = errno;
         refused = SysErrorText(err);
     } else {
-        refused = NotAStream(st);
-        err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        refused = NotAStream(st.st_mode, err);
     }
     if (refused.empty() && create && ::ftruncate(Fd, 0) != 0) {
         err = errno;
@@ -177,12 +183,6 @@ void TFileStream::SetSize(std::int64_t NewSize)
 {
     if (::ftruncate(Fd, static_cast<off_t>(NewSize)) != 0)
         throw EWriteError(std::string("Stream size error. ") + std::strerror(errno));
-}
-
-void TFileStream::Flush()
-{
-    if (::fsync(Fd) != 0 && errno != EINVAL)
-        throw EWriteError(std::string("Stream flush error. ") + std::strerror(errno));
 }
 
 TMemoryStream::TMemoryStream(const std::vector<std::uint8_t> &Bytes)

@@ -72,8 +72,6 @@ public:
     std::int64_t Seek(std::int64_t Offset, TSeekOrigin Origin) override;
     std::int64_t Size() override;
     void SetSize(std::int64_t NewSize) override;
-    // Forces the written data to disk; raises EWriteError when that fails.
-    void Flush();
 
     const std::string &FileName() const { return Name; }
     int Handle() const { return Fd; }
@@ -148,5 +146,10 @@ bool ForceDirectories(const std::string &Name);
 bool ProbeFile(const std::string &FileName, bool &Exists);
 // The system's text for an error number, as a Latin-1 string.
 std::string SysErrorText(int Code);
+// The folder part of a path with its trailing '/'; empty for a bare name.
+std::string ExtractFilePath(const std::string &Path);
+// Why an entry of the file system with this st_mode is no file to read or
+// replace, in plain words, and the error number for it; empty for a regular file.
+std::string NotAStream(unsigned Mode, int &Code);
 // The directory for private scratch files: $TMPDIR when that is a directory, else /tmp.
 std::string TempDirectory();
