@@ -115,9 +115,8 @@ TLineSeries::TLineSeries(TChartContent &chart) : TChartSeries(chart), PointerVal
 
 // ------------------------------------------------------------------- chart
 
-TChartContent::~TChartContent() { DeleteSeries(); }
-
-void TChartContent::DeleteSeries()
+// The last series first; none calls back into the chart while it goes.
+TChartContent::~TChartContent()
 {
     while (!SeriesList.empty()) {
         TChartSeries *series = SeriesList.back();

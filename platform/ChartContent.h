@@ -195,8 +195,6 @@ protected:
     virtual void Changed() {}
     // The ranges the axes show: those of the data unless zoomed.
     virtual TChartRange ShownRange() { return DataRange(); }
-    // Deletes every series, the last first.
-    void DeleteSeries();
 
 private:
     friend class TChartSeries;

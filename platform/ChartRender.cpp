@@ -222,9 +222,8 @@ std::optional<TPlot2D> LayOutPlot(const TTickLabels &labels, const QRect &area, 
     // The labels at the ends of the bottom axis are centred on the plot's
     // edges: the plot leaves them room, and the ticks follow its new width.
     for (int pass = 0; pass < 3 && !xTicks.empty(); ++pass) {
-        const double span = range.XMax - range.XMin;
-        const double first = plot.left() + (xTicks.front().Value - range.XMin) / span * plot.width();
-        const double last = plot.left() + (xTicks.back().Value - range.XMin) / span * plot.width();
+        const double first = plot.left() + AlongX(range, xTicks.front().Value) * plot.width();
+        const double last = plot.left() + AlongX(range, xTicks.back().Value) * plot.width();
         const double before = std::max(area.left() - (first - labels.TextWidth(xTicks.front().Text) / 2), 0.0);
         const double after = std::max(last + labels.TextWidth(xTicks.back().Text) / 2 - (area.right() + 1), 0.0);
         if (before == 0 && after == 0)
@@ -242,8 +241,8 @@ void DrawPlotArea(QPainter &painter, const TPlot2D &layout, const TTickLabels &l
                   const TChartRange &range, double hair)
 {
     const QRectF &plot = layout.Plot;
-    auto px = [&](double x) { return plot.left() + (x - range.XMin) / (range.XMax - range.XMin) * plot.width(); };
-    auto py = [&](double y) { return plot.bottom() - (y - range.YMin) / (range.YMax - range.YMin) * plot.height(); };
+    auto px = [&](double x) { return plot.left() + AlongX(range, x) * plot.width(); };
+    auto py = [&](double y) { return plot.bottom() - AlongY(range, y) * plot.height(); };
     painter.setPen(Qt::NoPen);
     painter.setBrush(Qt::white);
     painter.drawRect(plot);

@@ -22,7 +22,6 @@ TChart::TChart(QWidget *parent) : QWidget(parent)
 TChart::~TChart()
 {
     Animation->stop();
-    DeleteSeries();
 }
 
 // The screen image is drawn afresh at the next repaint.
@@ -49,10 +48,10 @@ void TChart::SetPrintResolution(int value) { Printing.SetResolution(value); }
 // zoomed range, or back to the data's.
 TChartRange TChart::ShownRange()
 {
+    const TChartRange to = ZoomedValue ? ZoomRange : DataRange();
     if (Animation->state() != QAbstractAnimation::Running)
-        return ZoomedValue ? ZoomRange : DataRange();
+        return to;
     const double t = Animation->currentValue().toDouble();
-    const TChartRange to = ZoomedValue ? AnimTo : DataRange();
     auto mix = [t](double a, double b) { return a + (b - a) * t; };
     return {mix(AnimFrom.XMin, to.XMin), mix(AnimFrom.XMax, to.XMax), mix(AnimFrom.YMin, to.YMin),
             mix(AnimFrom.YMax, to.YMax)};
@@ -72,7 +71,6 @@ void TChart::StartMove(bool animate)
 void TChart::ZoomTo(const TChartRange &target)
 {
     StartMove(AnimatedZoomValue && isVisible());
-    AnimTo = target;
     ZoomedValue = true;
     ZoomRange = target;
     Changed();

@@ -80,7 +80,7 @@ private:
     bool ZoomedValue = false;
     TChartRange ZoomRange{0, 1, 0, 1};
     QVariantAnimation *Animation = nullptr;
-    TChartRange AnimFrom{0, 1, 0, 1}, AnimTo{0, 1, 0, 1};
+    TChartRange AnimFrom{0, 1, 0, 1};
 
     TChartPrint Printing;
 
