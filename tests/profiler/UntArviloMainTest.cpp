@@ -17,11 +17,9 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDropEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -30,7 +28,6 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
-#include <QUrl>
 #include <gtest/gtest.h>
 
 #include "tests/common/ScriptedDialogs.h"
@@ -374,13 +371,7 @@ TEST_F(ArviloMain, OpensTheFileOfTheCommandLineAndADroppedFile)
 
     Main->ActNew->trigger();
     ASSERT_TRUE(Main->FileName.empty());
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(FileNameToQ(file))});
-    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(Main.get(), &enter);
-    EXPECT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(Main.get(), &drop);
+    EXPECT_TRUE(Drop(file));
     EXPECT_EQ(Main->FileName, file);
     EXPECT_EQ(Var(0)->Params.DaMax, 45.0);
 }
@@ -447,12 +438,7 @@ TEST_F(ArviloMain, DamagedFileIsReportedAndNeverOverwritten)
 
     // A file that cannot be opened at all (here: dropped, then gone).
     const std::string gone = Path("gone.arv");
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(FileNameToQ(gone))});
-    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(Main.get(), &enter);
-    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(Main.get(), &drop);
+    Drop(gone);
     EXPECT_EQ(Dialogs.Messages.back().Type, mtError);
     EXPECT_NE(Dialogs.Messages.back().Text.find("\"" + gone + "\""), std::string::npos);
     EXPECT_TRUE(Main->FileName.empty());
