@@ -47,6 +47,17 @@ TArvilo_Var *Var(int index)
     return static_cast<TArvilo_Var *>(Project->GetItem(index));
 }
 
+// What the file holds as Da's maximum of the first variation; -1 when it
+// does not load or holds none.
+double SavedDaMax(const std::string &file)
+{
+    TArvilo check(nullptr);
+    check.SetFileInfo(ProjectFileInfo);
+    if (!check.LoadFromFile(file) || check.Count < 1)
+        return -1;
+    return static_cast<TArvilo_Var *>(check.GetItem(0))->Params.DaMax;
+}
+
 class ArviloMain : public ::testing::Test, protected TArviloProgram {
 protected:
     // As main() does, with the settings files in the temporary directory.
@@ -395,10 +406,7 @@ TEST_F(ArviloMain, CloseQueryCancelKeepsNoDiscardsYesSaves)
     EXPECT_FALSE(Main->isVisible());
     EXPECT_EQ(Navigations, nullptr);
     EXPECT_NE(FileText(file), saved);
-    TArvilo check(nullptr);
-    check.SetFileInfo(ProjectFileInfo);
-    ASSERT_TRUE(check.LoadFromFile(file));
-    EXPECT_EQ(static_cast<TArvilo_Var *>(check.GetItem(0))->Params.DaMax, 47.0);
+    ASSERT_EQ(SavedDaMax(file), 47.0); // the rest opens this file again
 
     // Opened again, changed, closed with No: the file stays as it is.
     Start();
@@ -492,16 +500,6 @@ TEST_F(ArviloMain, ToolBarPicturesAreDrawnForDenseScreens)
         EXPECT_EQ(sharp.size(), size * 2);
         EXPECT_EQ(sharp.devicePixelRatio(), 2.0);
     }
-}
-
-// Saves, and what the file then holds as Da's maximum of the first variation.
-double SavedDaMax(const std::string &file)
-{
-    TArvilo check(nullptr);
-    check.SetFileInfo(ProjectFileInfo);
-    if (!check.LoadFromFile(file) || check.Count < 1)
-        return -1;
-    return static_cast<TArvilo_Var *>(check.GetItem(0))->Params.DaMax;
 }
 
 TEST_F(ArviloMain, EditsOfTheShownPageAreSavedWhereverTheFocusIs)
