@@ -38,7 +38,8 @@ for ((i = 1; i <= runs; i++)); do
     kill "$watcher" 2>/dev/null || true
     wait "$watcher" 2>/dev/null || true
     exec {events}<&-
-    ms=$(( (10#${end/./} - 10#${start/./}) / 1000 ))
+    # Under a German locale bash writes the clock with a comma.
+    ms=$(( (10#${end//[.,]/} - 10#${start//[.,]/}) / 1000 ))
     times+=("$ms")
     echo "run $i: $ms ms to the visible window"
 done

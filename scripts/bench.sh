@@ -68,14 +68,14 @@ echo "$cold" >>"$raw"
 echo "running huff_bench"
 "$bin/huff_bench" --runs "$runs" | grep '^rate ' | sed 's/^rate //' >>"$raw"
 
-if command -v xvfb-run >/dev/null && command -v xdotool >/dev/null; then
+if command -v xvfb-run >/dev/null && command -v xev >/dev/null && command -v stdbuf >/dev/null; then
     echo "running startup_xvfb.sh"
     echo "startup $(bash "$root/bench/startup_xvfb.sh" "$build" "$runs" | awk '/^run/ { printf " %s", $3 }')" >>"$raw"
     echo "running startup_bench on Xvfb"
     xvfb-run -a bash -c "for ((i = 0; i < $runs; i++)); do QT_QPA_PLATFORM=xcb '$bin/startup_bench'; done" 2>/dev/null |
         awk '/^main\(\) to first exposed/ { v = v " " $6 * 1000 } END { print "startupmain" v }' >>"$raw"
 else
-    echo "startup missing:xvfb-run/xdotool" >>"$raw"
+    echo "startup missing:xvfb-run/xev/stdbuf" >>"$raw"
 fi
 
 echo

@@ -15,12 +15,9 @@
 #include "tests/common/RealFiles.h"
 
 #include <QDir>
-#include <QDropEvent>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
-#include <QUrl>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -49,15 +46,6 @@ protected:
     {
         AnswerFileDialog(FileNameToQ(Typed));
         Main->ActSaveAs->trigger();
-    }
-    void Drop(const std::string &Name)
-    {
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(FileNameToQ(Name))});
-        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(Main.get(), &enter);
-        QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(Main.get(), &drop);
     }
     std::string Fields() const
     {

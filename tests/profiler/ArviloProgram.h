@@ -10,8 +10,11 @@
 #include "profiler/UntArviloPnlStart.h"
 
 #include <QCoreApplication>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -52,6 +55,18 @@ protected:
         Main->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(Main.get()));
         QCoreApplication::processEvents();
+    }
+    // Drags the file onto the main window and drops it there, as a file
+    // manager does; whether the window accepted the drag.
+    bool Drop(const std::string &Name)
+    {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(FileNameToQ(Name))});
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(Main.get(), &enter);
+        QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(Main.get(), &drop);
+        return enter.isAccepted();
     }
     std::string Path(const std::string &Name) const { return FileNameFromQ(Dir.filePath(FileNameToQ(Name))); }
     std::string Caption() const { return FromQ(Main->windowTitle()); }

@@ -5,6 +5,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
 #include "tests/common/ContainerCheck.h"
+#include "tests/common/OneVariation.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -45,13 +46,6 @@ double DoubleAt(const TBytes &B, std::size_t At)
     std::memcpy(&d, &u, 8);
     return d;
 }
-
-// The global project points at the test's own while a test needs it.
-struct TProjectScope {
-    explicit TProjectScope(TArvilo *P) : Old(Project) { Project = P; }
-    ~TProjectScope() { Project = Old; }
-    TArvilo *Old;
-};
 
 class ArviloFile : public ::testing::Test {
 protected:

@@ -107,25 +107,38 @@ void ExpectSameRun(const TSerialRun &serial, const TProfilePoints &threaded)
 
 struct ProfileRun : TOneVariation {};
 
+// Every variation with every profile but the single values, set on the
+// variation and named in the trace; stops at the first fatal failure.
+template <class TCheck> void ForEachCase(TArvilo_Var &v, TCheck &&Check)
+{
+    for (int which = 0; which < 3; ++which)
+        for (int profile = 1; profile < ProfileCount; ++profile) {
+            SCOPED_TRACE("variation " + std::to_string(which) + " profile " + std::to_string(profile));
+            Variation(which, v.Params);
+            v.Params.Profile = static_cast<std::uint8_t>(profile);
+            Check(profile);
+            if (::testing::Test::HasFatalFailure())
+                return;
+        }
+}
+
 } // namespace
 
 TEST_F(ProfileRun, ThreadedPointsEqualThePointsOneAfterTheOther)
 {
     int faults = 0;
-    for (int which = 0; which < 3; ++which)
-        for (int profile = 1; profile < ProfileCount; ++profile) {
-            SCOPED_TRACE("variation " + std::to_string(which) + " profile " + std::to_string(profile));
-            Variation(which, V->Params);
-            V->Params.Profile = static_cast<std::uint8_t>(profile);
-            const int steps = ProfileChartKind[profile] == ck3D ? 100 : 1000;
-            const TSerialRun serial = SerialRun(*V, steps);
-            faults += serial.Fault ? 1 : 0;
-            // Counters of the variation that the threads must not use.
-            V->XStep = 7, V->SeriesStep = 3, V->Steps = 5;
-            ExpectSameRun(serial, ComputeProfilePoints(*V, steps, 8));
-            EXPECT_EQ(V->XStep, 7);
-            EXPECT_EQ(V->SeriesStep, 3);
-        }
+    ForEachCase(*V, [&](int profile) {
+        const int steps = ProfileChartKind[profile] == ck3D ? 100 : 1000;
+        const TSerialRun serial = SerialRun(*V, steps);
+        faults += serial.Fault ? 1 : 0;
+        // Counters of the variation that the threads must not use.
+        V->XStep = 7, V->SeriesStep = 3, V->Steps = 5;
+        ExpectSameRun(serial, ComputeProfilePoints(*V, steps, 8));
+        EXPECT_EQ(V->XStep, 7);
+        EXPECT_EQ(V->SeriesStep, 3);
+    });
+    if (HasFatalFailure())
+        return; // the faults were not all counted
     EXPECT_GE(faults, 4) << "the third variation runs into faults";
 }
 
@@ -247,47 +260,44 @@ TShownRun SerialPanelRun(TArvilo_Var &v)
 
 TEST_F(ProfileRun, PanelDrawsWhatTheRunOnOneThreadDrew)
 {
-    Project = &Doc;
+    const TProjectScope scope(&Doc);
     QWidget host;
     TFrmPnlParameter form;
     auto *layout = new QVBoxLayout(&host);
     layout->addWidget(form.PnlStart);
     form.InitProfiles();
     int faults = 0;
-    for (int which = 0; which < 3; ++which)
-        for (int profile = 1; profile < ProfileCount; ++profile) {
-            SCOPED_TRACE("variation " + std::to_string(which) + " profile " + std::to_string(profile));
-            Variation(which, V->Params);
-            V->Params.Profile = static_cast<std::uint8_t>(profile);
-            V->Params.Resolution = 10;
-            std::string fault;
-            try {
-                form.ShowVariation(V); // stores the panel and runs the profile
-            } catch (...) {
-                fault = Describe(std::current_exception());
-            }
-            const TShownRun threaded = Shown(*form.CrtChart, fault);
-            const int xStep = V->XStep, seriesStep = V->SeriesStep, steps = V->Steps;
-            const TShownRun serial = SerialPanelRun(*V);
-            faults += serial.Fault.empty() ? 0 : 1;
-            EXPECT_EQ(threaded.Fault, serial.Fault);
-            EXPECT_EQ(xStep, V->XStep);
-            EXPECT_EQ(seriesStep, V->SeriesStep);
-            EXPECT_EQ(steps, V->Steps);
-            ASSERT_EQ(threaded.Series.size(), serial.Series.size());
-            for (std::size_t j = 0; j < serial.Series.size(); ++j) {
-                const TShownSeries &a = serial.Series[j], &b = threaded.Series[j];
-                EXPECT_EQ(b.Title, a.Title);
-                EXPECT_EQ(b.Colour, a.Colour);
-                EXPECT_EQ(b.Line, a.Line);
-                EXPECT_EQ(b.Area, a.Area);
-                ASSERT_EQ(b.Points.size(), a.Points.size()) << "series " << j;
-                for (std::size_t i = 0; i < a.Points.size(); ++i) {
-                    ASSERT_EQ(Bits(b.Points[i].first), Bits(a.Points[i].first)) << "series " << j << " point " << i;
-                    ASSERT_EQ(Bits(b.Points[i].second), Bits(a.Points[i].second)) << "series " << j << " point " << i;
-                }
+    ForEachCase(*V, [&](int) {
+        V->Params.Resolution = 10;
+        std::string fault;
+        try {
+            form.ShowVariation(V); // stores the panel and runs the profile
+        } catch (...) {
+            fault = Describe(std::current_exception());
+        }
+        const TShownRun threaded = Shown(*form.CrtChart, fault);
+        const int xStep = V->XStep, seriesStep = V->SeriesStep, steps = V->Steps;
+        const TShownRun serial = SerialPanelRun(*V);
+        faults += serial.Fault.empty() ? 0 : 1;
+        EXPECT_EQ(threaded.Fault, serial.Fault);
+        EXPECT_EQ(xStep, V->XStep);
+        EXPECT_EQ(seriesStep, V->SeriesStep);
+        EXPECT_EQ(steps, V->Steps);
+        ASSERT_EQ(threaded.Series.size(), serial.Series.size());
+        for (std::size_t j = 0; j < serial.Series.size(); ++j) {
+            const TShownSeries &a = serial.Series[j], &b = threaded.Series[j];
+            EXPECT_EQ(b.Title, a.Title);
+            EXPECT_EQ(b.Colour, a.Colour);
+            EXPECT_EQ(b.Line, a.Line);
+            EXPECT_EQ(b.Area, a.Area);
+            ASSERT_EQ(b.Points.size(), a.Points.size()) << "series " << j;
+            for (std::size_t i = 0; i < a.Points.size(); ++i) {
+                ASSERT_EQ(Bits(b.Points[i].first), Bits(a.Points[i].first)) << "series " << j << " point " << i;
+                ASSERT_EQ(Bits(b.Points[i].second), Bits(a.Points[i].second)) << "series " << j << " point " << i;
             }
         }
+    });
+    if (HasFatalFailure())
+        return;
     EXPECT_GE(faults, 3) << "the third variation runs into faults";
-    Project = nullptr;
 }

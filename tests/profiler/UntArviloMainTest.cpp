@@ -17,11 +17,9 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDropEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -30,7 +28,6 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
-#include <QUrl>
 #include <gtest/gtest.h>
 
 #include "tests/common/ScriptedDialogs.h"
@@ -48,6 +45,17 @@ const char Query[] = "Do you want to save differences?";
 TArvilo_Var *Var(int index)
 {
     return static_cast<TArvilo_Var *>(Project->GetItem(index));
+}
+
+// What the file holds as Da's maximum of the first variation; -1 when it
+// does not load or holds none.
+double SavedDaMax(const std::string &file)
+{
+    TArvilo check(nullptr);
+    check.SetFileInfo(ProjectFileInfo);
+    if (!check.LoadFromFile(file) || check.Count < 1)
+        return -1;
+    return static_cast<TArvilo_Var *>(check.GetItem(0))->Params.DaMax;
 }
 
 class ArviloMain : public ::testing::Test, protected TArviloProgram {
@@ -374,13 +382,7 @@ TEST_F(ArviloMain, OpensTheFileOfTheCommandLineAndADroppedFile)
 
     Main->ActNew->trigger();
     ASSERT_TRUE(Main->FileName.empty());
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(FileNameToQ(file))});
-    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(Main.get(), &enter);
-    EXPECT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(Main.get(), &drop);
+    EXPECT_TRUE(Drop(file));
     EXPECT_EQ(Main->FileName, file);
     EXPECT_EQ(Var(0)->Params.DaMax, 45.0);
 }
@@ -404,10 +406,7 @@ TEST_F(ArviloMain, CloseQueryCancelKeepsNoDiscardsYesSaves)
     EXPECT_FALSE(Main->isVisible());
     EXPECT_EQ(Navigations, nullptr);
     EXPECT_NE(FileText(file), saved);
-    TArvilo check(nullptr);
-    check.SetFileInfo(ProjectFileInfo);
-    ASSERT_TRUE(check.LoadFromFile(file));
-    EXPECT_EQ(static_cast<TArvilo_Var *>(check.GetItem(0))->Params.DaMax, 47.0);
+    ASSERT_EQ(SavedDaMax(file), 47.0); // the rest opens this file again
 
     // Opened again, changed, closed with No: the file stays as it is.
     Start();
@@ -447,12 +446,7 @@ TEST_F(ArviloMain, DamagedFileIsReportedAndNeverOverwritten)
 
     // A file that cannot be opened at all (here: dropped, then gone).
     const std::string gone = Path("gone.arv");
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(FileNameToQ(gone))});
-    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(Main.get(), &enter);
-    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(Main.get(), &drop);
+    Drop(gone);
     EXPECT_EQ(Dialogs.Messages.back().Type, mtError);
     EXPECT_NE(Dialogs.Messages.back().Text.find("\"" + gone + "\""), std::string::npos);
     EXPECT_TRUE(Main->FileName.empty());
@@ -506,16 +500,6 @@ TEST_F(ArviloMain, ToolBarPicturesAreDrawnForDenseScreens)
         EXPECT_EQ(sharp.size(), size * 2);
         EXPECT_EQ(sharp.devicePixelRatio(), 2.0);
     }
-}
-
-// Saves, and what the file then holds as Da's maximum of the first variation.
-double SavedDaMax(const std::string &file)
-{
-    TArvilo check(nullptr);
-    check.SetFileInfo(ProjectFileInfo);
-    if (!check.LoadFromFile(file) || check.Count < 1)
-        return -1;
-    return static_cast<TArvilo_Var *>(check.GetItem(0))->Params.DaMax;
 }
 
 TEST_F(ArviloMain, EditsOfTheShownPageAreSavedWhereverTheFocusIs)

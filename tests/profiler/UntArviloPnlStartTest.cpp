@@ -13,6 +13,7 @@
 #include "profiler/libNavFullScreen.h"
 #include "tests/common/GermanLocale.h"
 #include "tests/common/ModelOracle.h"
+#include "tests/common/OneVariation.h"
 #include "tests/common/ScriptedDialogs.h"
 
 #include <QAction>
@@ -113,13 +114,12 @@ int HalfEven(int num, int den)
 
 // ---- the panel, lent to a plain host as the main window does ----
 
-class Panel : public ::testing::Test {
+class Panel : public TOneVariation {
 protected:
     void SetUp() override
     {
         SetUserLocale(QLocale(QLocale::German, QLocale::Germany));
         Project = &Doc;
-        Doc.AddChild(V);
         auto *layout = new QVBoxLayout(&Host);
         layout->addWidget(F.PnlStart);
         F.InitProfiles();
@@ -150,8 +150,6 @@ protected:
     }
 
     TArvilo *OldProject = Project;
-    TArvilo Doc{nullptr};
-    TArvilo_Var *V = new TArvilo_Var(&Doc);
     QWidget Host;
     TFrmPnlParameter F;
 };

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/common/HuffCoding.h"
+#include "tests/common/TestFiles.h"
 
 #include <algorithm>
 #include <random>
@@ -14,24 +15,22 @@
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes Text(const std::string &s) { return Bytes(s.begin(), s.end()); }
+TBytes Text(const std::string &s) { return TBytes(s.begin(), s.end()); }
 
 // An input in which value v occurs Weights[v] times, the values interleaved.
-Bytes FromWeights(const std::vector<std::int64_t> &Weights, unsigned Seed)
+TBytes FromWeights(const std::vector<std::int64_t> &Weights, unsigned Seed)
 {
-    Bytes out;
+    TBytes out;
     for (size_t v = 0; v < Weights.size(); ++v)
         out.insert(out.end(), static_cast<size_t>(Weights[v]), static_cast<std::uint8_t>(v));
     std::shuffle(out.begin(), out.end(), std::mt19937(Seed));
     return out;
 }
 
-Bytes Random(size_t Size, unsigned Seed, int Values = 256)
+TBytes Random(size_t Size, unsigned Seed, int Values = 256)
 {
     std::mt19937 rng(Seed);
-    Bytes out(Size);
+    TBytes out(Size);
     for (auto &b : out)
         b = static_cast<std::uint8_t>(rng() % static_cast<unsigned>(Values));
     return out;
@@ -44,9 +43,9 @@ struct TEntry {
 };
 
 // The table entries of a coded file, checked for their layout on the way.
-std::vector<TEntry> TableOf(const Bytes &coded)
+std::vector<TEntry> TableOf(const TBytes &coded)
 {
-    const std::int32_t t = coded[1] | coded[2] << 8 | coded[3] << 16 | coded[4] << 24;
+    const std::int32_t t = I32(coded, 1);
     std::vector<TEntry> entries;
     size_t pos = 5;
     while (pos < 5 + static_cast<size_t>(t)) {
@@ -61,7 +60,7 @@ std::vector<TEntry> TableOf(const Bytes &coded)
     return entries;
 }
 
-void ExpectDamaged(const Bytes &coded, const char *what)
+void ExpectDamaged(const TBytes &coded, const char *what)
 {
     try {
         Decode(coded);
@@ -71,7 +70,7 @@ void ExpectDamaged(const Bytes &coded, const char *what)
     }
 }
 
-Bytes Abracadabra()
+TBytes Abracadabra()
 {
     return {0x07, 0x0F, 0x00, 0x00, 0x00, 0x61, 0x01, 0x00, 0x62, 0x03, 0xC0, 0x63,
             0x03, 0x80, 0x64, 0x03, 0xA0, 0x72, 0x03, 0xE0, 0x6E, 0x8A, 0xDC};
@@ -88,10 +87,10 @@ TEST(VrnHuffFuncs, AbracadabraCodesToItsExactBytes)
 TEST(VrnHuffFuncs, BitsEndingOnAByteBoundary)
 {
     // a = 0, b = 1: eight bits fill the one data byte, so its count is stored as 0.
-    const Bytes coded = Code(Text("abababab"));
-    EXPECT_EQ(coded, (Bytes{0x00, 0x06, 0, 0, 0, 0x61, 0x01, 0x00, 0x62, 0x01, 0x80, 0x55}));
+    const TBytes coded = Code(Text("abababab"));
+    EXPECT_EQ(coded, (TBytes{0x00, 0x06, 0, 0, 0, 0x61, 0x01, 0x00, 0x62, 0x01, 0x80, 0x55}));
     EXPECT_EQ(Decode(coded), Text("abababab"));
-    const Bytes nine = Code(Text("abababab" "a"));
+    const TBytes nine = Code(Text("abababab" "a"));
     EXPECT_EQ(nine.front(), 1);
     EXPECT_EQ(Decode(nine), Text("abababab" "a"));
 }
@@ -108,8 +107,8 @@ TEST(VrnHuffFuncs, TableHoldsPresentValuesWithCodeBytesByLength)
         a = b;
         b = c;
     }
-    const Bytes input = FromWeights(weights, 2);
-    const Bytes coded = Code(input);
+    const TBytes input = FromWeights(weights, 2);
+    const TBytes coded = Code(input);
     const std::vector<TEntry> entries = TableOf(coded);
     ASSERT_EQ(entries.size(), 30u);
     int longest = 0;
@@ -128,13 +127,13 @@ TEST(VrnHuffFuncs, ChunkBordersDoNotChangeTheResult)
 {
     // Inputs around 32768 bytes and around the coder's own chunk of 262144.
     for (size_t size : {32767u, 32768u, 32769u, 262143u, 262144u, 262145u}) {
-        const Bytes input = Random(size, static_cast<unsigned>(size), 200);
+        const TBytes input = Random(size, static_cast<unsigned>(size), 200);
         EXPECT_EQ(Decode(Code(input)), input) << size;
     }
     // Two values of one bit each: n input bytes give n bits of coded data.
     for (size_t dataBytes : {32768u, 32769u, 262144u, 262145u}) {
-        const Bytes input = Random(dataBytes * 8 - (dataBytes % 2 ? 3 : 0), 5, 2);
-        const Bytes coded = Code(input);
+        const TBytes input = Random(dataBytes * 8 - (dataBytes % 2 ? 3 : 0), 5, 2);
+        const TBytes coded = Code(input);
         ASSERT_EQ(coded.size(), 5 + 6 + dataBytes);
         EXPECT_EQ(coded.front(), dataBytes % 2 ? 5 : 0);
         EXPECT_EQ(Decode(coded), input) << dataBytes;
@@ -146,7 +145,7 @@ TEST(VrnHuffFuncs, RoundTripsOnFiles)
     QTemporaryDir dir;
     const std::string plain = dir.filePath("clip.tmp").toStdString();
     const std::string packed = dir.filePath("p.arv").toStdString();
-    const Bytes input = Random(100000, 3, 17);
+    const TBytes input = Random(100000, 3, 17);
     {
         TFileStream in(plain, fmCreate);
         in.WriteBuffer(input.data(), static_cast<std::int64_t>(input.size()));
@@ -164,7 +163,7 @@ TEST(VrnHuffFuncs, RoundTripsOnFiles)
     HuffSetInput(in);
     HuffSetOutput(out);
     HuffDecompress();
-    Bytes back(static_cast<size_t>(out.Size()));
+    TBytes back(static_cast<size_t>(out.Size()));
     out.Seek(0, soBeginning);
     out.ReadBuffer(back.data(), static_cast<std::int64_t>(back.size()));
     EXPECT_EQ(back, input);
@@ -176,7 +175,7 @@ TEST(VrnHuffFuncs, RoundTripsOfManySizesAndDistributions)
     for (size_t size : {2u, 3u, 7u, 8u, 9u, 100u, 1000u, 4095u, 65536u, 300001u}) {
         EXPECT_EQ(Decode(Code(Random(size, 1))), Random(size, 1)) << size;
         // Skewed: geometric, a few values dominate.
-        Bytes skewed(size);
+        TBytes skewed(size);
         std::geometric_distribution<int> geo(0.3);
         for (auto &b : skewed)
             b = static_cast<std::uint8_t>(std::min(geo(rng), 255));
@@ -187,12 +186,12 @@ TEST(VrnHuffFuncs, RoundTripsOfManySizesAndDistributions)
 TEST(VrnHuffFuncs, EmptyAndSingleValueInputs)
 {
     // An empty input: the header alone, read back as empty.
-    EXPECT_EQ(Code({}), (Bytes{0, 0, 0, 0, 0}));
+    EXPECT_EQ(Code({}), (TBytes{0, 0, 0, 0, 0}));
     EXPECT_TRUE(Decode({0, 0, 0, 0, 0}).empty());
     // One value gets the one-bit code 0.
-    EXPECT_EQ(Code(Text("xxx")), (Bytes{3, 3, 0, 0, 0, 'x', 1, 0x00, 0x00}));
+    EXPECT_EQ(Code(Text("xxx")), (TBytes{3, 3, 0, 0, 0, 'x', 1, 0x00, 0x00}));
     for (size_t size : {1u, 8u, 9u, 40000u}) {
-        const Bytes same(size, 0xFF);
+        const TBytes same(size, 0xFF);
         EXPECT_EQ(Decode(Code(same)), same) << size;
     }
 }
@@ -212,9 +211,9 @@ TEST(VrnHuffFuncs, TableLengthLimit)
             weights[static_cast<size_t>(block) + k] = c[k];
         return FromWeights(weights, 4);
     };
-    const Bytes fits = chained(236);
-    const Bytes coded = Code(fits);
-    EXPECT_EQ(coded[1] | coded[2] << 8, 1492);
+    const TBytes fits = chained(236);
+    const TBytes coded = Code(fits);
+    EXPECT_EQ(I32(coded, 1), 1492);
     EXPECT_EQ(Decode(coded), fits);
     // 238 beneath 18 would need 1494 bytes: refused, with nothing written.
     TMemoryStream in(chained(238)), out;
@@ -233,7 +232,7 @@ TEST(VrnHuffFuncs, DamagedHeadersAndTables)
     ExpectDamaged({0, 0, 0, 0}, "four bytes");
     ExpectDamaged({8, 0, 0, 0, 0}, "last-bits byte 8");
     ExpectDamaged({0, 0xFF, 0xFF, 0xFF, 0xFF, 0x61, 1, 0}, "table length -1");
-    Bytes large(6000, 0);
+    TBytes large(6000, 0);
     large[1] = 0xD5; // 1493
     large[2] = 0x05;
     ExpectDamaged(large, "table length 1493");
@@ -250,7 +249,7 @@ TEST(VrnHuffFuncs, DamagedHeadersAndTables)
     ExpectDamaged({1, 6, 0, 0, 0, 0x61, 2, 0x40, 0x62, 1, 0x00, 0x00}, "code ends at an inner node");
     ExpectDamaged({1, 6, 0, 0, 0, 0x61, 1, 0x00, 0x62, 1, 0x00, 0x00}, "two equal codes");
     // 45 codes of 255 bits would need far more nodes than a prefix code of 256 values.
-    Bytes deep{1, 0, 0, 0, 0};
+    TBytes deep{1, 0, 0, 0, 0};
     for (int v = 0; v < 43; ++v) {
         deep.push_back(static_cast<std::uint8_t>(v));
         deep.push_back(255);
@@ -266,10 +265,10 @@ TEST(VrnHuffFuncs, DamagedHeadersAndTables)
 
 TEST(VrnHuffFuncs, DamagedBitStreams)
 {
-    Bytes coded = Abracadabra();
+    TBytes coded = Abracadabra();
     coded[0] = 5; // the valid bits end inside the final r
     ExpectDamaged(coded, "data ends inside a code");
-    ExpectDamaged(Bytes(coded.begin(), coded.begin() + 20), "table without data");
+    ExpectDamaged(TBytes(coded.begin(), coded.begin() + 20), "table without data");
     ExpectDamaged({0, 0, 0, 0, 0, 0x55}, "data without a table");
     ExpectDamaged({1, 0, 0, 0, 0}, "no data but a last-bits count");
     // Only a = 0 is known: a 1 bit reaches the missing branch.
@@ -280,7 +279,7 @@ TEST(VrnHuffFuncs, DamagedBitStreams)
     // Foreign files.
     ExpectDamaged({0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 0x0D, 'I', 'H', 'D', 'R'}, "PNG");
     ExpectDamaged(Text("Hello, this is a text file.\n"), "text");
-    ExpectDamaged(Bytes(1000, 0), "zeros");
+    ExpectDamaged(TBytes(1000, 0), "zeros");
 }
 
 TEST(VrnHuffFuncs, FlippedBytesDecodeOrRaise)
@@ -288,13 +287,13 @@ TEST(VrnHuffFuncs, FlippedBytesDecodeOrRaise)
     std::string text;
     for (int i = 0; i < 300; ++i)
         text += "Sterilisation step " + std::to_string(i * 37 % 101) + ": holding at 121.1 C\n";
-    const Bytes input = Text(text);
-    const Bytes coded = Code(input);
-    const size_t table = 5 + static_cast<size_t>(coded[1] | coded[2] << 8);
+    const TBytes input = Text(text);
+    const TBytes coded = Code(input);
+    const size_t table = 5 + static_cast<size_t>(I32(coded, 1));
     size_t decoded = 0, raised = 0;
     for (size_t pos = 0; pos < coded.size(); pos += pos < table + 64 ? 1 : 97) {
         for (std::uint8_t mask : {0x01, 0x10, 0x80, 0xFF}) {
-            Bytes damaged = coded;
+            TBytes damaged = coded;
             damaged[pos] ^= mask;
             try {
                 Decode(damaged);
@@ -311,7 +310,7 @@ TEST(VrnHuffFuncs, FlippedBytesDecodeOrRaise)
 namespace {
 
 // The data bytes of a coded file, coded afresh bit by bit from its own table.
-Bytes ReferenceBits(const Bytes &Coded, const Bytes &Input)
+TBytes ReferenceBits(const TBytes &Coded, const TBytes &Input)
 {
     std::vector<std::vector<int>> codes(256);
     const std::int32_t t = Coded[1] | Coded[2] << 8 | Coded[3] << 16 | Coded[4] << 24;
@@ -321,7 +320,7 @@ Bytes ReferenceBits(const Bytes &Coded, const Bytes &Input)
             codes[static_cast<size_t>(value)].push_back((Coded[pos + 2 + static_cast<size_t>(i / 8)] >> (7 - i % 8)) & 1);
         pos += 2 + static_cast<size_t>(length + 7) / 8;
     }
-    Bytes out;
+    TBytes out;
     int filled = 8;
     for (std::uint8_t b : Input)
         for (int bit : codes[b]) {
@@ -336,7 +335,7 @@ Bytes ReferenceBits(const Bytes &Coded, const Bytes &Input)
 
 // Fibonacci weights over the values 0 to Longest: a chain of codes 1 to
 // Longest bits long.
-Bytes Chain(int Longest, unsigned Seed)
+TBytes Chain(int Longest, unsigned Seed)
 {
     std::vector<std::int64_t> weights(256, 0);
     std::int64_t a = 1, b = 1;
@@ -357,19 +356,19 @@ Bytes Chain(int Longest, unsigned Seed)
 TEST(VrnHuffFuncs, CodedBitsMatchTheTableAtEveryCodeLength)
 {
     for (int longest : {2, 13, 14, 15, 18, 19, 28, 29, 33}) {
-        Bytes input = Chain(longest, static_cast<unsigned>(longest));
+        TBytes input = Chain(longest, static_cast<unsigned>(longest));
         if (input.size() < 300000) { // long enough to cross the coder's runs and chunks
-            const Bytes once = input;
+            const TBytes once = input;
             while (input.size() < 300000)
                 input.insert(input.end(), once.begin(), once.end());
         }
-        const Bytes coded = Code(input);
+        const TBytes coded = Code(input);
         int maxLength = 0;
         for (const TEntry &e : TableOf(coded))
             maxLength = std::max(maxLength, e.Length);
         EXPECT_EQ(maxLength, longest);
-        const size_t data = 5 + static_cast<size_t>(coded[1] | coded[2] << 8);
-        EXPECT_EQ(Bytes(coded.begin() + static_cast<long>(data), coded.end()), ReferenceBits(coded, input)) << longest;
+        const size_t data = 5 + static_cast<size_t>(I32(coded, 1));
+        EXPECT_EQ(TBytes(coded.begin() + static_cast<long>(data), coded.end()), ReferenceBits(coded, input)) << longest;
         EXPECT_EQ(Decode(coded), input) << longest;
     }
 }
@@ -377,12 +376,12 @@ TEST(VrnHuffFuncs, CodedBitsMatchTheTableAtEveryCodeLength)
 TEST(VrnHuffFuncs, DecodingOnlyTheFirstBytes)
 {
     // Mostly one-bit codes, so that one look-up yields several values.
-    Bytes input;
+    TBytes input;
     std::mt19937 rng(9);
     for (int i = 0; i < 5000; ++i)
         input.push_back(rng() % 8 == 0 ? static_cast<std::uint8_t>(rng() % 40) : 0);
-    const Bytes coded = Code(input);
-    auto first = [&](std::int64_t Count, const Bytes &Coded) {
+    const TBytes coded = Code(input);
+    auto first = [&](std::int64_t Count, const TBytes &Coded) {
         TMemoryStream in(Coded), out;
         HuffReset();
         HuffSetInput(in);
@@ -392,13 +391,13 @@ TEST(VrnHuffFuncs, DecodingOnlyTheFirstBytes)
         return out.Bytes();
     };
     for (std::int64_t count : {0, 1, 2, 5, 6, 7, 13, 24, 25, 400, 4999, 5000, 5001, 100000})
-        EXPECT_EQ(first(count, coded), Bytes(input.begin(), input.begin() + std::min<std::int64_t>(count, 5000))) << count;
+        EXPECT_EQ(first(count, coded), TBytes(input.begin(), input.begin() + std::min<std::int64_t>(count, 5000))) << count;
     // What follows the bytes asked for is neither decoded nor checked.
-    Bytes damaged = coded;
+    TBytes damaged = coded;
     damaged.back() ^= 0xFF;
     damaged.push_back(0x5A);
-    EXPECT_EQ(first(400, damaged), Bytes(input.begin(), input.begin() + 400));
-    ExpectDamaged(Bytes(coded.begin(), coded.begin() + 9), "table cut off, also for the first bytes");
+    EXPECT_EQ(first(400, damaged), TBytes(input.begin(), input.begin() + 400));
+    ExpectDamaged(TBytes(coded.begin(), coded.begin() + 9), "table cut off, also for the first bytes");
 }
 
 namespace {
@@ -428,7 +427,7 @@ TEST(VrnHuffFuncs, RefusesUpFrontWhatWouldDecodeBeyondTwoGigabytes)
     const std::string name = dir.filePath("huge.arv").toStdString();
     {
         TFileStream f(name, fmCreate);
-        const Bytes head{0, 6, 0, 0, 0, 0x61, 1, 0x00, 0x62, 1, 0x80};
+        const TBytes head{0, 6, 0, 0, 0, 0x61, 1, 0x00, 0x62, 1, 0x80};
         f.WriteBuffer(head.data(), static_cast<std::int64_t>(head.size()));
         f.SetSize(static_cast<std::int64_t>(head.size()) + (270 << 20)); // a sparse file of zero bits
     }

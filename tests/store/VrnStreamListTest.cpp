@@ -831,9 +831,7 @@ TEST_F(StreamList, RunningOutOfMemory)
     const auto rootFields = root.Pack();
     coded.insert(coded.end(), rootFields.begin(), rootFields.end());
     coded.insert(coded.end(), {0, 0, 0x40, 0x38}); // the text's length: 0x38400000 bytes
-    {
-        std::ofstream(name, std::ios::binary).write(reinterpret_cast<const char *>(coded.data()), static_cast<long>(coded.size()));
-    }
+    WriteAll(name, coded);
     ASSERT_EQ(truncate(name.c_str(), static_cast<off_t>(coded.size()) + (1 << 30)), 0);
     const std::string file = name;
     ExpectExitWithLittleMemory(
