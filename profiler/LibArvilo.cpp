@@ -332,9 +332,19 @@ void RangeOf(const TArviloVarParams &P, std::uint8_t Quantity, double &Min, doub
 
 } // namespace
 
-int TArvilo_Var::ProfileIndex() const
+namespace {
+
+// A profile byte beyond the table, as a damaged file may hold, counts as profile 0.
+int ProfileIndexOf(const TArviloVarParams &Params)
 {
     return Params.Profile < ProfileCount ? Params.Profile : 0;
+}
+
+} // namespace
+
+int TArvilo_Var::ProfileIndex() const
+{
+    return ProfileIndexOf(Params);
 }
 
 namespace {
@@ -345,7 +355,7 @@ class TPointEvaluator {
 public:
     TPointEvaluator(const TArviloVarParams &P, std::int32_t X, std::int32_t Series, std::int32_t S)
         : Params(P), XStep(X), SeriesStep(Series), Steps(S),
-          Profile(P.Profile < ProfileCount ? P.Profile : 0)
+          Profile(ProfileIndexOf(P))
     {
     }
 
@@ -378,33 +388,25 @@ public:
         double Da = Params.Da, S = Params.S, min = 0, max = 0;
         const std::uint8_t xq = ProfileAxes[Profile][axX];
         const std::uint8_t yq = ProfileAxes[Profile][axY];
-        RangeOf(Params, xq, min, max);
-        switch (xq) {
-        case qDa: Da = X = StepValue(false, min, max); break;
-        case qS: S = X = StepValue(false, min, max); break;
-        case qN: {
-            double dmin, dmax;
-            RangeOf(Params, qDa, dmin, dmax);
-            Da = Y = StepValue(true, dmin, dmax);
-            X = StepValue(false, min, max);
-            S = STanks(X, Da);
-            break;
-        }
-        default: break;
-        }
-        RangeOf(Params, yq, min, max);
-        switch (yq) {
-        case qDa: Da = Y = StepValue(true, min, max); break;
-        case qS: S = Y = StepValue(true, min, max); break;
-        case qN: {
-            double dmin, dmax;
-            RangeOf(Params, qDa, dmin, dmax);
-            Da = X = StepValue(false, dmin, dmax);
-            Y = StepValue(true, min, max);
-            S = STanks(Y, Da);
-            break;
-        }
-        default: break;
+        // The same steps for both axes, X first; n is stepped against Da,
+        // which then takes the other axis.
+        for (const bool series : {false, true}) {
+            double &out = series ? Y : X, &other = series ? X : Y;
+            const std::uint8_t q = series ? yq : xq;
+            RangeOf(Params, q, min, max);
+            switch (q) {
+            case qDa: Da = out = StepValue(series, min, max); break;
+            case qS: S = out = StepValue(series, min, max); break;
+            case qN: {
+                double dmin, dmax;
+                RangeOf(Params, qDa, dmin, dmax);
+                Da = other = StepValue(!series, dmin, dmax);
+                out = StepValue(series, min, max);
+                S = STanks(out, Da);
+                break;
+            }
+            default: break;
+            }
         }
         Z = SolveBo(Da, S, 0);
     }
@@ -505,9 +507,8 @@ constexpr std::size_t PointsPerThread = 64;
 class TPointRun {
 public:
     TPointRun(const TArviloVarParams &Params, std::int32_t Steps, TProfilePoints &Result)
-        : Params(Params), Steps(Steps), Result(Result),
-          Kind(ProfileChartKind[Params.Profile < ProfileCount ? Params.Profile : 0]),
-          OutputBo(ProfileAxes[Params.Profile < ProfileCount ? Params.Profile : 0][axZ] == qBo)
+        : Params(Params), Steps(Steps), Result(Result), Kind(ProfileChartKind[ProfileIndexOf(Params)]),
+          OutputBo(ProfileAxes[ProfileIndexOf(Params)][axZ] == qBo)
     {
         std::fegetenv(&Environment);
     }
@@ -538,7 +539,7 @@ public:
 
     void Finish()
     {
-        Result.FaultAt = FaultAt.load();
+        Result.FaultAt = std::min(FaultAt.load(), Result.Points.size());
         Result.Fault = FirstFault;
     }
 
@@ -590,10 +591,8 @@ TProfilePoints ComputeProfilePoints(const TArvilo_Var &Var, std::int32_t Steps, 
 {
     TProfilePoints result;
     const std::uint8_t kind = ProfileChartKind[Var.ProfileIndex()];
-    if (Steps <= 0 || kind == ckSingleValue) {
-        result.FaultAt = 0;
+    if (Steps <= 0 || kind == ckSingleValue)
         return result;
-    }
     const auto steps = static_cast<std::size_t>(Steps);
     result.Points.resize(kind == ck3D ? steps * steps : steps);
     TPointRun run(Var.Params, Steps, result);
@@ -602,7 +601,5 @@ TProfilePoints ComputeProfilePoints(const TArvilo_Var &Var, std::int32_t Steps, 
     const std::size_t useful = (result.Points.size() + PointsPerThread - 1) / PointsPerThread;
     RunOnThreads([&run] { run.Work(); }, static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(Threads), useful)));
     run.Finish();
-    if (result.FaultAt > result.Points.size())
-        result.FaultAt = result.Points.size();
     return result;
 }
