@@ -290,12 +290,9 @@ void TVrkDecimalEdit::SetAsCurrency(Currency Value)
     SetTextOf(S);
 }
 
-bool TVrkDecimalEdit::KeyAccepted(char Key, const std::string &Text, size_t Caret) const
+bool TVrkDecimalEdit::KeyAccepted(char Key, const std::string &Text) const
 {
-    // The text as it would be: the key inserted at the caret.
-    std::string S = Text;
-    S.insert(std::min(Caret, S.size()), 1, Key);
-
+    const std::string &S = Text;
     const size_t SepPos = S.find(FDecSep) + 1;
 
     if (Key != '-' && !(Key >= '0' && Key <= '9') && Key != FDecSep)
@@ -330,9 +327,9 @@ bool TVrkDecimalEdit::FilterInput(const QString &Input, std::string &Accepted) c
         char Key = static_cast<char>(c.unicode());
         if (Key == '.' || Key == ',')
             Key = FDecSep;
-        if (!KeyAccepted(Key, S, caret))
-            return false;
         S.insert(std::min(caret, S.size()), 1, Key);
+        if (!KeyAccepted(Key, S))
+            return false;
         ++caret;
         Accepted += Key;
     }

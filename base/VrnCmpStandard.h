@@ -61,8 +61,9 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
-    // The key filter for Key typed at Caret (0-based) into Text.
-    bool KeyAccepted(char Key, const std::string &Text, size_t Caret) const;
+    // The key filter: whether Key may be typed, Text being the text as it
+    // would be with the key in it.
+    bool KeyAccepted(char Key, const std::string &Text) const;
     // Input typed at the caret (over the selection) one character after the
     // other; false when the filter refuses any of them. Accepted holds the
     // characters to insert ('.' and ',' turned into DecSep).

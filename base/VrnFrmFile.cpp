@@ -411,8 +411,7 @@ void TFrmFile::MnuMru1Click(QAction *Sender)
         return;
     const std::string caption = Sender->data().toByteArray().toStdString();
     const std::string path = caption.size() > 4 ? caption.substr(4) : std::string();
-    // Names compare without regard to letter case, as the open expands them.
-    if (FileExists(ExpandPathCase(path))) {
+    if (FileExists(path)) {
         OpenFile(path);
     } else {
         MsgBox("File \"" + path + "\" not found.", MB_ICONEXCLAMATION);
