@@ -219,6 +219,15 @@ std::unique_ptr<TMemoryStream> TMemoryStream::Scratch()
     return stream;
 }
 
+void TMemoryStream::DropSpare()
+{
+    TSpareRoom &spare = SpareRoom();
+    const std::lock_guard<std::mutex> hold(spare.Lock);
+    std::free(spare.Buf);
+    spare.Buf = nullptr;
+    spare.Capacity = 0;
+}
+
 TMemoryStream::~TMemoryStream()
 {
     if (KeepRoom) {

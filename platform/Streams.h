@@ -98,6 +98,8 @@ public:
     // that memory from the system once (the system's first touch of fresh
     // memory costs more than most of the work done in it).
     static std::unique_ptr<TMemoryStream> Scratch();
+    // Gives the kept room back to the system, when memory ran short.
+    static void DropSpare();
     TMemoryStream(const TMemoryStream &) = delete;
     TMemoryStream &operator=(const TMemoryStream &) = delete;
 

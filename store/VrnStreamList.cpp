@@ -265,7 +265,8 @@ bool TStreamNode::RunWithWrapper(TStreamType StreamType, bool Loading, TStep Ste
     if (!outOfMemory)
         return result;
     // Whatever a load read is of no use without the rest, and holds memory
-    // that the program needs now.
+    // that the program needs now; so does the scratch room kept for the next run.
+    TMemoryStream::DropSpare();
     if (Loading && GetClassKind() == ckList)
         ClearChildren();
     if (Loading)

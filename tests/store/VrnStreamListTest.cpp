@@ -869,6 +869,29 @@ TEST_F(StreamList, RunningOutOfMemory)
         32 << 20);
     EXPECT_EQ(ReadAll(name), before);
     EXPECT_EQ(Entries(), QStringList{"tree.tst"});
+
+    // The room a save keeps for the next one is given back when memory runs out.
+    TTestList medium(nullptr);
+    medium.Node(std::string(20 << 20, 'y'));
+    const std::string other = dir.filePath("medium.tst").toStdString();
+    ExpectExitWithLittleMemory(
+        [&] {
+            const std::uint64_t start = AddressSpace();
+            if (!medium.SaveToFile(other))
+                return 4;
+            const std::uint64_t kept = AddressSpace();
+            if (kept < start + (16 << 20))
+                return 5; // the save kept no room to give back
+            try {
+                big.SaveToFile(file);
+            } catch (const EVrnStreamOutOfMemory &) {
+                return AddressSpace() + (16 << 20) < kept ? 0 : 1;
+            } catch (...) {
+                return 2;
+            }
+            return 3;
+        },
+        64 << 20);
 }
 
 // ---- the spy ----
