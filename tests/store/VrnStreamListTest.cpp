@@ -8,6 +8,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <charconv>
 #include <csignal>
 #include <fstream>
@@ -625,7 +626,7 @@ TEST_F(StreamList, AFailedSaveSaysWhy)
             s.Compress = false;
             tree.SetFileInfoAndSettings(tree.FileInfo, s);
             const bool saved = tree.Save();
-            std::_Exit(!saved && tree.FailReason.find("too large") != std::string::npos ? 0 : 1);
+            std::_Exit(!saved && tree.FailReason.find(SysErrorText(EFBIG)) != std::string::npos ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
 
