@@ -1,11 +1,15 @@
 #include "platform/ViewItems.h"
 
+#include "platform/Latin1.h"
+
 #include <QPixmap>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QVariant>
 
+#include <unordered_map>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -13,12 +17,64 @@ constexpr int DataRole = Qt::UserRole;
 constexpr int ImageIndexRole = Qt::UserRole + 1;
 constexpr int SelectedIndexRole = Qt::UserRole + 2;
 constexpr char ImagesProperty[] = "arvImageList";
-constexpr char LockProperty[] = "arvUpdateLocks";
-constexpr char ScrollProperty[] = "arvPendingScroll";
 
-int UpdateLocks(const QTreeWidget *View)
+// A node made by NewViewNode also keeps its Data, image indexes and text
+// (as the system's bytes) in fields, in step with its roles: a tree of many
+// thousand nodes is compared and filled again without a conversion per node.
+class TViewNode : public QTreeWidgetItem {
+public:
+    static constexpr int Type = QTreeWidgetItem::UserType + 1;
+    TViewNode() : QTreeWidgetItem(Type) {}
+
+    void setData(int column, int role, const QVariant &value) override
+    {
+        QTreeWidgetItem::setData(column, role, value);
+        if (column != 0)
+            return;
+        if (role == DataRole) {
+            Data = value.value<void *>();
+            DataSet = value.isValid();
+        }
+        else if (role == ImageIndexRole)
+            ImageIndex = value.isValid() ? value.toInt() : -1;
+        else if (role == SelectedIndexRole)
+            SelectedIndex = value.isValid() ? value.toInt() : -1;
+        else if (role == Qt::DisplayRole || role == Qt::EditRole)
+            TextKnown = false; // set from elsewhere: Text no longer tells
+    }
+
+    void *Data = nullptr;
+    bool DataSet = false;
+    int ImageIndex = -1;
+    int SelectedIndex = -1;
+    bool ImagesSet = false;
+    std::string Text;
+    bool TextKnown = false;
+};
+
+TViewNode *AsViewNode(QTreeWidgetItem *Node)
 {
-    return View->property(LockProperty).toInt();
+    return Node->type() == TViewNode::Type ? static_cast<TViewNode *>(Node) : nullptr;
+}
+
+const TViewNode *AsViewNode(const QTreeWidgetItem *Node)
+{
+    return Node->type() == TViewNode::Type ? static_cast<const TViewNode *>(Node) : nullptr;
+}
+
+// The views being rebuilt: how many locks each has, and the node to scroll to
+// when the last one ends.
+struct TUpdateLock {
+    int Count = 0;
+    QTreeWidgetItem *PendingScroll = nullptr;
+    // The parent whose ancestors were last expanded: a rebuild makes
+    // thousands of siblings visible one after the other.
+    const QTreeWidgetItem *ExpandedParent = nullptr;
+};
+std::unordered_map<const QTreeWidget *, TUpdateLock> &UpdateLocks()
+{
+    static std::unordered_map<const QTreeWidget *, TUpdateLock> locks;
+    return locks;
 }
 
 QList<QSize> IconSizes(const QIcon &Icon)
@@ -50,13 +106,30 @@ QIcon CombinedIcon(const QIcon &Normal, const QIcon &Selected)
     return icon;
 }
 
-void UpdateIcon(QTreeWidgetItem *Node)
+// The combined icons made last, by the keys of their two images: a tree of
+// many nodes shows few pairs, and each is drawn once.
+QIcon CachedCombinedIcon(const QIcon &Normal, const QIcon &Selected)
 {
-    const QTreeWidget *view = Node->treeWidget();
-    if (!view)
+    struct TEntry {
+        qint64 Normal, Selected;
+        QIcon Icon;
+    };
+    static std::vector<TEntry> cache;
+    for (const TEntry &e : cache)
+        if (e.Normal == Normal.cacheKey() && e.Selected == Selected.cacheKey())
+            return e.Icon;
+    if (cache.size() >= 16)
+        cache.erase(cache.begin());
+    cache.push_back({Normal.cacheKey(), Selected.cacheKey(), CombinedIcon(Normal, Selected)});
+    return cache.back().Icon;
+}
+
+void UpdateIcon(QTreeWidgetItem *Node, const QTreeWidget *View)
+{
+    if (!View)
         return;
-    const TImageList images = ViewImages(view);
-    Node->setIcon(0, CombinedIcon(images.Icon(NodeImageIndex(Node)), images.Icon(NodeSelectedIndex(Node))));
+    const TImageList images = ViewImages(View);
+    Node->setIcon(0, CachedCombinedIcon(images.Icon(NodeImageIndex(Node)), images.Icon(NodeSelectedIndex(Node))));
 }
 
 } // namespace
@@ -76,7 +149,7 @@ void SetViewImages(QTreeWidget *View, const TImageList &Images)
 {
     View->setProperty(ImagesProperty, QVariant::fromValue(Images.Icons));
     for (QTreeWidgetItemIterator it(View); *it; ++it)
-        UpdateIcon(*it);
+        UpdateIcon(*it, View);
 }
 
 TImageList ViewImages(const QTreeWidget *View)
@@ -86,31 +159,97 @@ TImageList ViewImages(const QTreeWidget *View)
     return images;
 }
 
+QTreeWidgetItem *FindViewNode(const QTreeWidget *View, const std::function<bool(const QTreeWidgetItem *)> &Match)
+{
+    std::vector<QTreeWidgetItem *> pending;
+    for (int i = View->topLevelItemCount() - 1; i >= 0; --i)
+        pending.push_back(View->topLevelItem(i));
+    while (!pending.empty()) {
+        QTreeWidgetItem *node = pending.back();
+        pending.pop_back();
+        if (Match(node))
+            return node;
+        for (int i = node->childCount() - 1; i >= 0; --i)
+            pending.push_back(node->child(i));
+    }
+    return nullptr;
+}
+
+QTreeWidgetItem *NewViewNode(QTreeWidget *View, QTreeWidgetItem *Parent, const std::string &Text, void *Data,
+                             int ImageIndex, int SelectedIndex)
+{
+    // Filled before it joins the view, which then hears of it once instead
+    // of once for every property.
+    auto *node = new TViewNode;
+    node->setText(0, ToQ(Text));
+    node->Text = Text;
+    node->TextKnown = true;
+    node->setData(0, DataRole, QVariant::fromValue(Data));
+    node->setData(0, ImageIndexRole, ImageIndex);
+    node->setData(0, SelectedIndexRole, SelectedIndex);
+    UpdateIcon(node, View);
+    node->ImagesSet = true;
+    if (Parent)
+        Parent->addChild(node);
+    else
+        View->addTopLevelItem(node);
+    return node;
+}
+
+void SetNodeText(QTreeWidgetItem *Node, const std::string &Text)
+{
+    TViewNode *node = AsViewNode(Node);
+    if (!node) {
+        Node->setText(0, ToQ(Text));
+        return;
+    }
+    // Set only on a change: each setting tells the view, node by node.
+    if (node->TextKnown && node->Text == Text)
+        return;
+    node->setText(0, ToQ(Text));
+    node->Text = Text;
+    node->TextKnown = true;
+}
+
 void *NodeData(const QTreeWidgetItem *Node)
 {
+    if (const TViewNode *node = AsViewNode(Node))
+        return node->Data;
     return Node->data(0, DataRole).value<void *>();
 }
 
 void SetNodeData(QTreeWidgetItem *Node, void *Data)
 {
+    const TViewNode *node = AsViewNode(Node);
+    if (node && node->DataSet && node->Data == Data)
+        return;
     Node->setData(0, DataRole, QVariant::fromValue(Data));
 }
 
 void SetNodeImages(QTreeWidgetItem *Node, int ImageIndex, int SelectedIndex)
 {
+    TViewNode *node = AsViewNode(Node);
+    if (node && node->ImagesSet && node->ImageIndex == ImageIndex && node->SelectedIndex == SelectedIndex)
+        return;
     Node->setData(0, ImageIndexRole, ImageIndex);
     Node->setData(0, SelectedIndexRole, SelectedIndex);
-    UpdateIcon(Node);
+    UpdateIcon(Node, Node->treeWidget());
+    if (node)
+        node->ImagesSet = true;
 }
 
 int NodeImageIndex(const QTreeWidgetItem *Node)
 {
+    if (const TViewNode *node = AsViewNode(Node))
+        return node->ImageIndex;
     const QVariant index = Node->data(0, ImageIndexRole);
     return index.isValid() ? index.toInt() : -1;
 }
 
 int NodeSelectedIndex(const QTreeWidgetItem *Node)
 {
+    if (const TViewNode *node = AsViewNode(Node))
+        return node->SelectedIndex;
     const QVariant index = Node->data(0, SelectedIndexRole);
     return index.isValid() ? index.toInt() : -1;
 }
@@ -125,7 +264,7 @@ void SetNodeSelected(QTreeWidgetItem *Node, bool Selected)
     QTreeWidget *view = Node->treeWidget();
     if (Selected && view && view->selectionMode() == QAbstractItemView::SingleSelection)
         SetViewSelected(view, Node);
-    else
+    else if (Node->isSelected() != Selected)
         Node->setSelected(Selected);
 }
 
@@ -143,15 +282,22 @@ void FocusNode(QTreeWidgetItem *Node)
 
 void MakeNodeVisible(QTreeWidgetItem *Node)
 {
-    for (QTreeWidgetItem *parent = Node->parent(); parent; parent = parent->parent())
-        parent->setExpanded(true);
     QTreeWidget *view = Node->treeWidget();
+    auto &locks = UpdateLocks();
+    const auto lock = view ? locks.find(view) : locks.end();
+    if (lock == locks.end() || lock->second.ExpandedParent != Node->parent()) {
+        for (QTreeWidgetItem *parent = Node->parent(); parent; parent = parent->parent())
+            if (!parent->isExpanded())
+                parent->setExpanded(true);
+        if (lock != locks.end())
+            lock->second.ExpandedParent = Node->parent();
+    }
     if (!view)
         return;
     // Scrolling lays out the whole view; while the view is rebuilt only the
     // last node to be made visible is scrolled to, when the lock ends.
-    if (UpdateLocks(view) > 0)
-        view->setProperty(ScrollProperty, QVariant::fromValue(static_cast<void *>(Node)));
+    if (lock != locks.end())
+        lock->second.PendingScroll = Node;
     else
         view->scrollToItem(Node);
 }
@@ -180,23 +326,22 @@ void SetViewSelected(QTreeWidget *View, QTreeWidgetItem *Node)
 
 TViewUpdateLock::TViewUpdateLock(QTreeWidget *View) : View(View), WasEnabled(View->updatesEnabled())
 {
-    View->setProperty(LockProperty, UpdateLocks(View) + 1);
+    ++UpdateLocks()[View].Count;
     View->setUpdatesEnabled(false);
 }
 
 TViewUpdateLock::~TViewUpdateLock()
 {
-    const int locks = UpdateLocks(View) - 1;
-    View->setProperty(LockProperty, locks);
-    if (locks == 0) {
+    auto &locks = UpdateLocks();
+    const auto lock = locks.find(View);
+    if (lock != locks.end() && --lock->second.Count == 0) {
+        QTreeWidgetItem *pending = lock->second.PendingScroll;
+        locks.erase(lock);
         // The pending node may have been removed since: scroll only to a node still in the view.
-        auto *pending = static_cast<QTreeWidgetItem *>(View->property(ScrollProperty).value<void *>());
-        View->setProperty(ScrollProperty, QVariant());
-        for (QTreeWidgetItemIterator it(View); pending && *it; ++it)
-            if (*it == pending) {
-                View->scrollToItem(pending);
-                break;
-            }
+        // The current node is surely there; another is compared only, it may be gone.
+        if (pending && (pending == View->currentItem() ||
+                        FindViewNode(View, [pending](const QTreeWidgetItem *Node) { return Node == pending; })))
+            View->scrollToItem(pending);
     }
     if (WasEnabled)
         View->setUpdatesEnabled(true);

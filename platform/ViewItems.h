@@ -6,6 +6,9 @@
 #include <QIcon>
 #include <QList>
 
+#include <functional>
+#include <string>
+
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -24,6 +27,17 @@ public:
 // The view keeps a copy; the icons of its items follow the new list.
 void SetViewImages(QTreeWidget *View, const TImageList &Images);
 TImageList ViewImages(const QTreeWidget *View);
+
+// The first node in display order (depth first, collapsed nodes included)
+// that Match accepts; null when none.
+QTreeWidgetItem *FindViewNode(const QTreeWidget *View, const std::function<bool(const QTreeWidgetItem *)> &Match);
+// A new last node under Parent, or a new last top-level node of View, that
+// shows a text of the system and has its Data and images set.
+QTreeWidgetItem *NewViewNode(QTreeWidget *View, QTreeWidgetItem *Parent, const std::string &Text, void *Data,
+                             int ImageIndex, int SelectedIndex);
+// Shows a text of the system in the node; a node of NewViewNode that shows
+// it already is left alone.
+void SetNodeText(QTreeWidgetItem *Node, const std::string &Text);
 
 void *NodeData(const QTreeWidgetItem *Node);
 void SetNodeData(QTreeWidgetItem *Node, void *Data);

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
+#include <charconv>
 #include <cfenv>
 #include <cstring>
 #include <limits>
@@ -213,6 +214,33 @@ void TArvilo::GetClassMap(TClassMaps &Map) const
     AddToClassMap(Map, TArvilo_Var::Class);
 }
 
+void TArvilo::MarkSaved(const TArviloBlock &ShownBlock, const std::string &ShownComment)
+{
+    SavedBlock = ShownBlock.Pack();
+    SavedComment = ShownComment;
+    SavedOrder.clear();
+    SavedOrder.reserve(static_cast<std::size_t>(Count));
+    // Every child is a variation (the class map has no other class).
+    for (TListNode *node = First; node; node = node->Next) {
+        auto *v = static_cast<TArvilo_Var *>(node);
+        SavedOrder.push_back(v->Serial);
+        v->Saved.reset();
+    }
+}
+
+bool TArvilo::DiffersFromSaved(const TArviloBlock &ShownBlock, const std::string &ShownComment) const
+{
+    if (ShownBlock.Pack() != SavedBlock || ShownComment != SavedComment)
+        return true;
+    std::size_t i = 0;
+    for (const TListNode *node = First; node; node = node->Next) {
+        const auto *v = static_cast<const TArvilo_Var *>(node);
+        if (i >= SavedOrder.size() || SavedOrder[i++] != v->Serial || v->DiffersFromSaved())
+            return true;
+    }
+    return i != SavedOrder.size();
+}
+
 void TArvilo::EnumerateVariations()
 {
     if (Project)
@@ -237,8 +265,12 @@ void TArvilo::RaiseVariationLoaded(TArvilo_Var *Variation)
 const TStreamNodeClass TArvilo_Var::Class = {"TArvilo_Var",
                                              [](TStreamNode *Owner) -> TStreamNode * { return new TArvilo_Var(Owner); }};
 
+namespace {
+std::atomic<std::uint64_t> LastSerial{0};
+} // namespace
+
 TArvilo_Var::TArvilo_Var(TStreamNode *Owner)
-    : TStreamNode(Owner, "TArvilo_Var", ckNode)
+    : TStreamNode(Owner, "TArvilo_Var", ckNode), Serial(++LastSerial)
 {
     SetFileInfo(VariationFileInfo);
     DefaultVarParams(Params);
@@ -246,9 +278,29 @@ TArvilo_Var::TArvilo_Var(TStreamNode *Owner)
 
 std::string TArvilo_Var::GetCaption() const
 {
+    std::string caption;
+    AppendCaption(caption);
+    return caption;
+}
+
+void TArvilo_Var::AppendCaption(std::string &Out) const
+{
     if (!Owner)
-        return std::string();
-    return "Var" + std::to_string(Owner->IndexOf(this) + 1) + " " + Params.Title.str();
+        return;
+    char number[16];
+    const auto end = std::to_chars(number, number + sizeof number, Owner->IndexOf(this) + 1).ptr;
+    Out.append("Var").append(number, end).append(1, ' ').append(Params.Title.str());
+}
+
+void TArvilo_Var::KeepSaved()
+{
+    if (!Saved)
+        Saved.reset(new TSavedContent{Params.Pack(), Comment});
+}
+
+bool TArvilo_Var::DiffersFromSaved() const
+{
+    return Saved && (Saved->Comment != Comment || Saved->Params != Params.Pack());
 }
 
 bool TArvilo_Var::ReadData(TStreamWrapper &Wrapper)

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -111,10 +112,24 @@ public:
     void EnumerateVariations();
     static void RaiseVariationLoaded(TArvilo_Var *Variation);
 
+    // Remembers the project as it is now, with its texts as Block and
+    // Comment give them: the document just begun, opened or saved.
+    void MarkSaved(const TArviloBlock &ShownBlock, const std::string &ShownComment);
+    // Whether a save would write something else than at the last MarkSaved.
+    // No second copy of the project is kept for it: the variations' order as
+    // serial numbers, and a variation's record and comment only once it is
+    // about to change (TArvilo_Var::KeepSaved).
+    bool DiffersFromSaved(const TArviloBlock &ShownBlock, const std::string &ShownComment) const;
+
     TArviloBlock Block;
     std::string Comment;
     TArvilo_Var *Current = nullptr;
     std::function<void(TArvilo_Var *)> OnVariationLoaded;
+
+private:
+    TArviloBlock::TBytes SavedBlock{};
+    std::string SavedComment;
+    std::vector<std::uint64_t> SavedOrder;
 };
 
 class TArvilo_Var : public TStreamNode {
@@ -124,6 +139,7 @@ public:
 
     // "Var" + the 1-based position in the project + " " + the title.
     std::string GetCaption() const override;
+    void AppendCaption(std::string &Out) const override;
     int GetImageIndex() const override { return 2; }
     int GetSelectedIndex() const override { return 1; }
     bool ReadData(TStreamWrapper &Wrapper) override;
@@ -141,12 +157,28 @@ public:
     void Point3DS(double &Z, double &X, double &Y) const;
     void SeriesValue(double &Y) const;
 
+    // Called before Params or Comment change: keeps what they held at the
+    // project's last MarkSaved, once, so a change can be told from none.
+    void KeepSaved();
+
     TArviloVarParams Params;
     std::string Comment;
     // Counters of a profile run; not stored.
     std::int32_t XStep = 0;
     std::int32_t SeriesStep = 0;
     std::int32_t Steps = 0;
+    // Unique in the process: a variation added in the place of a removed
+    // one, with the same values, is still another node in the file.
+    const std::uint64_t Serial;
+
+private:
+    friend class TArvilo;
+    struct TSavedContent {
+        TArviloVarParams::TBytes Params;
+        std::string Comment;
+    };
+    bool DiffersFromSaved() const;
+    std::unique_ptr<TSavedContent> Saved; // null: unchanged since the last MarkSaved
 };
 
 // The points of a profile run of Var with Steps steps: for a 2D profile the

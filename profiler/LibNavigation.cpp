@@ -11,6 +11,7 @@
 #include <exception>
 #include <thread>
 #include <unordered_set>
+#include <utility>
 
 TNavigations *Navigations = nullptr;
 
@@ -46,8 +47,7 @@ QTreeWidgetItem *StepNode(QTreeWidgetItem *Node, bool Down)
 int NodeCount(QTreeWidget *Tree)
 {
     int count = 0;
-    for (QTreeWidgetItemIterator it(Tree); *it; ++it)
-        ++count;
+    FindViewNode(Tree, [&count](const QTreeWidgetItem *) { return ++count, false; });
     return count;
 }
 
@@ -162,7 +162,16 @@ bool TNavigationTree::Activate(bool Force)
 
 std::string TNavigationTree::GetCaption() const
 {
-    return Data ? Caption + Data->GetCaption() : Caption;
+    std::string caption;
+    AppendCaption(caption);
+    return caption;
+}
+
+void TNavigationTree::AppendCaption(std::string &Out) const
+{
+    Out += Caption;
+    if (Data)
+        Data->AppendCaption(Out);
 }
 
 int TNavigationTree::GetImageIndex() const
@@ -203,8 +212,14 @@ bool TNavigations::CanLeaveActive() const
 
 void TNavigations::FillTree(QTreeWidget *TreeView, bool FullExpand)
 {
+    if (std::exchange(JustFilled, nullptr) == TreeView && !FullExpand)
+        return;
     FillTreeView(TreeView, FullExpand);
-    QTreeWidgetItem *node = Active ? FindTreeNodeByData(TreeView, static_cast<TCompDataList *>(Active)) : nullptr;
+    Filled = FullExpand ? nullptr : TreeView;
+    // Mostly the page selected again; else the tree is searched.
+    QTreeWidgetItem *node = ViewSelected(TreeView);
+    if (!Active || !node || NodeData(node) != static_cast<TCompDataList *>(Active))
+        node = Active ? FindTreeNodeByData(TreeView, static_cast<TCompDataList *>(Active)) : nullptr;
     SetViewSelected(TreeView, node);
     if (node)
         return;
@@ -288,11 +303,20 @@ void TNavigations::TreeClick(QObject *Sender, bool Down, const TDoneEvent &OnDon
     // times: a fault that persists would otherwise block the program for good.
     for (int attempt = 1;; ++attempt) {
         try {
+            // When the pass filled the tree, the fill that OnDone asks for
+            // first is the one just done: nothing has changed in between, and
+            // a tree of many thousand pages is not filled twice for a click.
+            JustFilled = nullptr;
+            Filled = nullptr;
             SelectionChanged(Sender, Down, false);
-            if (OnDone)
+            if (OnDone) {
+                JustFilled = Filled;
                 OnDone();
+            }
+            JustFilled = nullptr;
             return;
         } catch (...) {
+            JustFilled = nullptr;
             if (attempt >= ClickAttempts)
                 throw;
         }
@@ -332,8 +356,10 @@ bool ActivateSelectedNode(QObject *Sender, bool Down)
     if (!tree)
         return false;
     // A walk visits each node once at most; the bound holds even if a hook
-    // rebuilds the tree on the way.
-    for (int steps = NodeCount(tree); steps >= 0; --steps) {
+    // rebuilds the tree on the way. It is counted only when the first page
+    // refuses: mostly it does not, and a big tree is not walked for nothing.
+    int stepsLeft = -1;
+    for (;;) {
         QTreeWidgetItem *node = ViewSelected(tree);
         TCompDataList *obj = node ? NavigationObject(node) : nullptr;
         if (auto *controller = dynamic_cast<TNavigations *>(obj)) {
@@ -349,9 +375,12 @@ bool ActivateSelectedNode(QObject *Sender, bool Down)
         node = ViewSelected(tree);
         if (!node)
             return false;
+        if (stepsLeft < 0)
+            stepsLeft = NodeCount(tree);
+        if (stepsLeft-- == 0)
+            return false;
         SetViewSelected(tree, StepNode(node, Down));
     }
-    return false;
 }
 
 TNavigation *SelectedNavigation(QTreeWidget *TreeView)

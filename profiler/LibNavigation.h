@@ -60,6 +60,7 @@ public:
     bool Activate(bool Force) override;
     // Caption followed by Data's caption.
     std::string GetCaption() const override;
+    void AppendCaption(std::string &Out) const override;
     // Data's images when there is Data; else the On or Off image by Enabled.
     int GetImageIndex() const override;
     int GetSelectedIndex() const override;
@@ -117,6 +118,12 @@ public:
     int ImageIndex;
     int SelectedIndex;
     TNavigation *Active = nullptr;
+
+private:
+    // The tree the last fill filled (not fully expanded), and the one that a
+    // click's OnDone need not fill again.
+    QTreeWidget *Filled = nullptr;
+    QTreeWidget *JustFilled = nullptr;
 };
 
 // Activates the page of Sender's selected node (Sender a tree view), walking

@@ -90,6 +90,8 @@ TFrmArviloMain::TFrmArviloMain(QWidget *parent)
 
 TFrmArviloMain::~TFrmArviloMain()
 {
+    if (FrmPnlParameter)
+        FrmPnlParameter->OnStored = nullptr;
     FormClose();
 }
 
@@ -109,6 +111,9 @@ void TFrmArviloMain::BuildProjectPage()
     TvwNavigation->setHeaderHidden(true);
     TvwNavigation->setFrameShape(QFrame::NoFrame);
     TvwNavigation->setIndentation(19);
+    // Every node is one line with one icon: the view need not measure each of
+    // a hundred thousand to find the node under the mouse.
+    TvwNavigation->setUniformRowHeights(true);
     TvwNavigation->setContextMenuPolicy(Qt::CustomContextMenu);
     TvwNavigation->installEventFilter(this);
     TvwNavigation->viewport()->installEventFilter(this);
@@ -356,30 +361,13 @@ void TFrmArviloMain::UpdateCaption()
 {
     // The base form updates the caption after every change of the mark; a
     // document without it is the one just begun, opened or saved.
-    if (!Modified)
-        CleanContent = DocumentContent();
+    if (!Modified && Project) {
+        TArviloBlock block = Project->Block;
+        std::string comment;
+        ReadProjectFields(block, comment);
+        Project->MarkSaved(block, comment);
+    }
     TFrmFile::UpdateCaption();
-}
-
-std::string TFrmArviloMain::DocumentContent() const
-{
-    std::string content;
-    if (!Project)
-        return content;
-    const auto addText = [&content](const std::string &text) { content += std::to_string(text.size()) + ":" + text; };
-    TArviloBlock block = Project->Block;
-    std::string comment;
-    ReadProjectFields(block, comment);
-    const TArviloBlock::TBytes head = block.Pack();
-    content.append(head.begin(), head.end());
-    addText(comment);
-    for (int i = 0; i < Project->Count; ++i)
-        if (const auto *v = dynamic_cast<const TArvilo_Var *>(Project->GetItem(i))) {
-            const TArviloVarParams::TBytes params = v->Params.Pack();
-            content.append(params.begin(), params.end());
-            addText(v->Comment);
-        }
-    return content;
 }
 
 void TFrmArviloMain::RecoverCurrent()
@@ -411,8 +399,11 @@ void TFrmArviloMain::FormShow()
     LoadTheory();
     UpdateCommands();
     EdtTitle->setFocus();
-    if (FrmPnlParameter)
+    if (FrmPnlParameter) {
         FrmPnlParameter->InitProfiles();
+        // F9 and the chart's commands store the panel: the mark shows it at once.
+        FrmPnlParameter->OnStored = [this] { MarkModified(); };
+    }
 }
 
 void TFrmArviloMain::LoadTheory()
@@ -519,8 +510,13 @@ void TFrmArviloMain::UpdateCommands()
 
 void TFrmArviloMain::MarkModified()
 {
-    // A mark set again would only rebuild the content for the caption.
-    const bool changed = DocumentContent() != CleanContent;
+    if (!Project)
+        return;
+    TArviloBlock block = Project->Block;
+    std::string comment;
+    ReadProjectFields(block, comment);
+    // A mark set again would only redo the caption.
+    const bool changed = Project->DiffersFromSaved(block, comment);
     if (changed != Modified)
         SetModified(changed);
 }

@@ -28,7 +28,7 @@ public:
     void SaveToFile(const std::string &Name) override;
     // The shown page's edits count before the question, however it was asked for.
     bool QuerySaveChanges() override;
-    // A clean document's content is remembered, to tell a change from none.
+    // A clean document is remembered, to tell a change from none.
     void UpdateCaption() override;
 
     void FormShow() override;
@@ -59,9 +59,6 @@ public:
     void MarkModified();
     // Stores the shown page's edits into its variation.
     void StoreShownPage();
-    // The document as a save would write it: the project's fields as shown,
-    // every variation's record and comment.
-    std::string DocumentContent() const;
 
     QWidget *Panel1;
     QTreeWidget *TvwNavigation;
@@ -102,8 +99,6 @@ private:
     // A navigation key cleared the current variation while its page stayed
     // shown: the panel's edits still belong to that variation.
     void RecoverCurrent();
-
-    std::string CleanContent;
 };
 
 extern TFrmArviloMain *FrmArviloMain;

@@ -436,9 +436,17 @@ void TFrmPnlParameter::ShowValues(const TArviloVarParams &Params, const std::str
     MmoComment->SetText(Comment);
 }
 
-void TFrmPnlParameter::StoreToVariation()
+TArvilo_Var *TFrmPnlParameter::VariationToChange()
 {
     TArvilo_Var *v = Project ? Project->Current : nullptr;
+    if (v)
+        v->KeepSaved();
+    return v;
+}
+
+void TFrmPnlParameter::StoreToVariation()
+{
+    TArvilo_Var *v = VariationToChange();
     if (!v)
         return;
     TArviloVarParams &p = v->Params;
@@ -457,6 +465,8 @@ void TFrmPnlParameter::StoreToVariation()
     p.View3D = CrtChart->View3D();
     p.ShowPoints = ActShowPoints->isChecked();
     UpdateEnabled();
+    if (OnStored)
+        OnStored();
 }
 
 void TFrmPnlParameter::ShowZMax()
@@ -469,7 +479,7 @@ void TFrmPnlParameter::ShowZMax()
 
 void TFrmPnlParameter::StoreZMax()
 {
-    TArvilo_Var *v = Project ? Project->Current : nullptr;
+    TArvilo_Var *v = VariationToChange();
     if (!v)
         return;
     (OutputOf(v) == qS ? v->Params.ZMaxS : v->Params.ZMaxBo) = EdtZMax->GetAsFloat();
@@ -514,7 +524,7 @@ void TFrmPnlParameter::SetView3D(bool On)
 
 void TFrmPnlParameter::ProfileChanged()
 {
-    TArvilo_Var *v = Project ? Project->Current : nullptr;
+    TArvilo_Var *v = VariationToChange();
     if (!v)
         return;
     StoreZMax();
@@ -538,8 +548,11 @@ void TFrmPnlParameter::CmbProfilesChange()
 
 void TFrmPnlParameter::BarResolutionChange()
 {
-    if (Project && Project->Current)
-        Project->Current->Params.Resolution = BarResolution->value();
+    if (TArvilo_Var *v = VariationToChange()) {
+        v->Params.Resolution = BarResolution->value();
+        if (OnStored)
+            OnStored();
+    }
 }
 
 void TFrmPnlParameter::VrkHyperlinkLabel1Click()

@@ -6,6 +6,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QAction;
 class QComboBox;
 class QFrame;
@@ -38,6 +40,8 @@ public:
     bool CanLeavePage() const { return true; }
     void ShowVariation(TListNode *Data);
     void StoreToVariation();
+    // Run after values went into the current variation.
+    std::function<void()> OnStored;
 
     void InitProfiles();
     void ShowValues(const TArviloVarParams &Params, const std::string &Comment);
@@ -105,6 +109,9 @@ public:
     QAction *ActProfiling;
 
 private:
+    // The current variation, about to be changed: what it held when last
+    // saved is kept first.
+    TArvilo_Var *VariationToChange();
     void BuildInputs(class QGridLayout *grid);
     void BuildToolBar();
     void BuildCharts();

@@ -8,6 +8,7 @@
 #include <QTreeWidgetItemIterator>
 
 #include <exception>
+#include <typeinfo>
 #include <unordered_set>
 
 TCompDataList::TCompDataList() : ViewState(DefaultViewState())
@@ -17,6 +18,11 @@ TCompDataList::TCompDataList() : ViewState(DefaultViewState())
 std::string TCompDataList::GetCaption() const
 {
     return std::string();
+}
+
+void TCompDataList::AppendCaption(std::string &Out) const
+{
+    Out += GetCaption();
 }
 
 tSubListItemCaptions TCompDataList::GetColumnCaptions() const
@@ -53,18 +59,111 @@ void TCompDataList::DescribeTo(TStrings &Lines) const
 namespace {
 
 // The child as a shown list: a TCompDataList whose view state is visible.
+// The class is looked up once for a run of children of one class, not for
+// each of thousands of nodes at every refill.
 TCompDataList *ShownChild(TListNode *Node)
 {
-    auto *child = dynamic_cast<TCompDataList *>(Node);
+    static const std::type_info *lastList = nullptr;
+    TCompDataList *child = nullptr;
+    if (lastList && typeid(*Node) == *lastList) {
+        child = static_cast<TCompDataList *>(Node);
+    } else {
+        child = dynamic_cast<TCompDataList *>(Node);
+        if (child)
+            lastList = &typeid(*Node);
+    }
     return child && child->ViewState.Visible ? child : nullptr;
 }
 
-// A new last child of ParentNode, or a new last top-level node of Tree.
-QTreeWidgetItem *AddChild(QTreeWidget *Tree, QTreeWidgetItem *ParentNode, const std::string &Caption)
+// A refill of a tree view: the nodes it has are filled again in their
+// places, and only those beyond are made or removed. A tree of many thousand
+// nodes is so not built anew for every click, and looks the same as if it were.
+class TTreeRefill {
+public:
+    // Wanted: the object whose first node is to be found on the way.
+    TTreeRefill(QTreeWidget *ATree, const void *AWanted) : Tree(ATree), Wanted(AWanted), Outer(Active) { Active = this; }
+    ~TTreeRefill()
+    {
+        Active = Outer;
+        // Whatever was not filled again goes, as a rebuild would not have it.
+        for (const auto &[parent, taken] : Taken)
+            Trim(parent, taken);
+    }
+    TTreeRefill(const TTreeRefill &) = delete;
+    TTreeRefill &operator=(const TTreeRefill &) = delete;
+
+    // The node in the next place under ParentNode (null: the top level) of
+    // the tree being refilled; null when there is none to fill again.
+    static QTreeWidgetItem *Take(QTreeWidget *Tree, QTreeWidgetItem *ParentNode)
+    {
+        return Active && Active->Tree == Tree ? Active->TakeNext(ParentNode) : nullptr;
+    }
+    // Node now shows Data.
+    static void Shows(QTreeWidgetItem *Node, const void *Data)
+    {
+        if (Active && !Active->Found && Data == Active->Wanted && Node->treeWidget() == Active->Tree)
+            Active->Found = Node;
+    }
+    // The first node that showed the wanted object; it stays in the tree.
+    QTreeWidgetItem *Found = nullptr;
+
+private:
+    QTreeWidgetItem *TakeNext(QTreeWidgetItem *ParentNode)
+    {
+        if (!LastCount || LastParent != ParentNode) {
+            LastParent = ParentNode;
+            LastCount = &Taken[ParentNode];
+        }
+        const int place = (*LastCount)++;
+        const int count = ParentNode ? ParentNode->childCount() : Tree->topLevelItemCount();
+        if (place >= count)
+            return nullptr;
+        QTreeWidgetItem *node = ParentNode ? ParentNode->child(place) : Tree->topLevelItem(place);
+        // Its own children are filled again from the first, or removed.
+        if (node->childCount() > 0)
+            Taken.try_emplace(node, 0);
+        return node;
+    }
+    void Trim(QTreeWidgetItem *ParentNode, int Keep)
+    {
+        const int count = ParentNode ? ParentNode->childCount() : Tree->topLevelItemCount();
+        if (count <= Keep)
+            return;
+        if (!ParentNode) {
+            while (Tree->topLevelItemCount() > Keep)
+                delete Tree->takeTopLevelItem(Tree->topLevelItemCount() - 1);
+        } else if (count - Keep <= 16) {
+            while (ParentNode->childCount() > Keep)
+                delete ParentNode->takeChild(ParentNode->childCount() - 1);
+        } else {
+            // Many at once: one removal and one insertion tell the view.
+            QList<QTreeWidgetItem *> children = ParentNode->takeChildren();
+            ParentNode->addChildren(children.first(Keep));
+            qDeleteAll(children.sliced(Keep));
+        }
+    }
+
+    static inline TTreeRefill *Active = nullptr;
+    QTreeWidget *Tree;
+    const void *Wanted;
+    TTreeRefill *Outer;
+    // Per parent node, how many of its children were filled again so far.
+    std::unordered_map<QTreeWidgetItem *, int> Taken;
+    QTreeWidgetItem *LastParent = nullptr;
+    int *LastCount = nullptr;
+};
+
+// The next child of ParentNode, or the next top-level node of Tree, showing
+// Caption: during a refill the node already in that place, else a new last
+// one, which comes with Obj's data and images already.
+QTreeWidgetItem *AddChild(QTreeWidget *Tree, QTreeWidgetItem *ParentNode, const std::string &Caption,
+                          TCompDataList *Obj)
 {
-    auto *node = ParentNode ? new QTreeWidgetItem(ParentNode) : new QTreeWidgetItem(Tree);
-    node->setText(0, ToQ(Caption));
-    return node;
+    if (QTreeWidgetItem *node = TTreeRefill::Take(Tree, ParentNode)) {
+        SetNodeText(node, Caption);
+        return node;
+    }
+    return NewViewNode(Tree, ParentNode, Caption, Obj, Obj->GetImageIndex(), Obj->GetSelectedIndex());
 }
 
 } // namespace
@@ -134,16 +233,14 @@ void TCompDataList::AssignViewState(const TCompDataList *Source)
 
 QTreeWidgetItem *TCompDataList::FindTreeNodeByData(QTreeWidget *Tree, void *Data)
 {
-    for (QTreeWidgetItemIterator it(Tree); *it; ++it)
-        if (NodeData(*it) == Data)
-            return *it;
-    return nullptr;
+    return FindViewNode(Tree, [Data](const QTreeWidgetItem *Node) { return NodeData(Node) == Data; });
 }
 
 void TCompDataList::ApplyToTreeNode(QTreeWidgetItem *Node)
 {
     SetNodeImages(Node, GetImageIndex(), GetSelectedIndex());
     SetNodeData(Node, static_cast<void *>(this));
+    TTreeRefill::Shows(Node, this);
     SetNodeSelected(Node, ViewState.Selected);
     if (ViewState.Focused)
         FocusNode(Node);
@@ -162,13 +259,16 @@ void TCompDataList::FillTreeView(QTreeWidget *Tree, bool FullExpand)
     SetCurrentFromNode(ViewSelected(Tree));
     TViewUpdateLock lock(Tree);
     std::exception_ptr failure;
+    QTreeWidgetItem *node = nullptr;
     try {
-        Tree->clear();
+        TTreeRefill refill(Tree, CurrentItem);
         AddRootToTree(Tree, nullptr);
+        node = refill.Found;
     } catch (...) {
         failure = std::current_exception();
     }
-    QTreeWidgetItem *node = FindTreeNodeByData(Tree, static_cast<void *>(CurrentItem));
+    if (!node)
+        node = FindTreeNodeByData(Tree, static_cast<void *>(CurrentItem));
     SetViewSelected(Tree, node);
     if (!node && Tree->topLevelItemCount() > 0)
         node = Tree->topLevelItem(0);
@@ -185,8 +285,14 @@ void TCompDataList::FillTreeView(QTreeWidget *Tree, bool FullExpand)
 void TCompDataList::AddToTree(QTreeWidget *Tree, QTreeWidgetItem *ParentNode, bool Recurse,
                               const std::string &Prefix)
 {
-    const std::string caption = (Recurse ? std::string() : Prefix) + GetCaption();
-    QTreeWidgetItem *node = AddChild(Tree, ParentNode, caption);
+    // One buffer for the captions of all nodes; each is used up before the
+    // children are added.
+    static std::string caption;
+    caption.clear();
+    if (!Recurse)
+        caption = Prefix;
+    AppendCaption(caption);
+    QTreeWidgetItem *node = AddChild(Tree, ParentNode, caption, this);
     ApplyToTreeNode(node);
     if (Recurse)
         AddChildrenToTree(Tree, node);
@@ -195,7 +301,7 @@ void TCompDataList::AddToTree(QTreeWidget *Tree, QTreeWidgetItem *ParentNode, bo
 
 void TCompDataList::AddRootToTree(QTreeWidget *Tree, QTreeWidgetItem *ParentNode)
 {
-    QTreeWidgetItem *node = AddChild(Tree, ParentNode, GetCaption());
+    QTreeWidgetItem *node = AddChild(Tree, ParentNode, GetCaption(), this);
     ApplyToTreeNode(node);
     AddChildrenToTree(Tree, node);
 }

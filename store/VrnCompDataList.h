@@ -50,6 +50,10 @@ public:
 
     // Overridable operations, in this order; subclasses add theirs after them.
     virtual std::string GetCaption() const;
+    // Appends the caption to Out: what a refill of a big tree asks every
+    // object for, without a new string each time. Overridden together with
+    // GetCaption, or not at all.
+    virtual void AppendCaption(std::string &Out) const;
     // One caption per list-view column: the first heads the caption, the
     // others the values, so one more caption than values.
     virtual tSubListItemCaptions GetColumnCaptions() const;
