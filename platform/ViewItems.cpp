@@ -3,6 +3,7 @@
 #include "platform/Latin1.h"
 
 #include <QPixmap>
+#include <QPointer>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QVariant>
@@ -18,8 +19,8 @@ constexpr int ImageIndexRole = Qt::UserRole + 1;
 constexpr int SelectedIndexRole = Qt::UserRole + 2;
 constexpr char ImagesProperty[] = "arvImageList";
 
-// A node made by NewViewNode also keeps its Data, image indexes and text
-// (as the system's bytes) in fields, in step with its roles: a tree of many
+// A node made by NewViewNode keeps its Data and image indexes in fields in
+// place of the roles, and its text also as the system's bytes: a tree of many
 // thousand nodes is compared and filled again without a conversion per node.
 class TViewNode : public QTreeWidgetItem {
 public:
@@ -29,25 +30,13 @@ public:
     void setData(int column, int role, const QVariant &value) override
     {
         QTreeWidgetItem::setData(column, role, value);
-        if (column != 0)
-            return;
-        if (role == DataRole) {
-            Data = value.value<void *>();
-            DataSet = value.isValid();
-        }
-        else if (role == ImageIndexRole)
-            ImageIndex = value.isValid() ? value.toInt() : -1;
-        else if (role == SelectedIndexRole)
-            SelectedIndex = value.isValid() ? value.toInt() : -1;
-        else if (role == Qt::DisplayRole || role == Qt::EditRole)
+        if (column == 0 && (role == Qt::DisplayRole || role == Qt::EditRole))
             TextKnown = false; // set from elsewhere: Text no longer tells
     }
 
     void *Data = nullptr;
-    bool DataSet = false;
     int ImageIndex = -1;
     int SelectedIndex = -1;
-    bool ImagesSet = false;
     std::string Text;
     bool TextKnown = false;
 };
@@ -124,12 +113,28 @@ QIcon CachedCombinedIcon(const QIcon &Normal, const QIcon &Selected)
     return cache.back().Icon;
 }
 
+// The image list of the view last asked for: a fill asks once per node.
+struct TImagesSeen {
+    QPointer<QTreeWidget> View;
+    TImageList Images;
+};
+TImagesSeen &ImagesSeen()
+{
+    static TImagesSeen seen;
+    return seen;
+}
+
 void UpdateIcon(QTreeWidgetItem *Node, const QTreeWidget *View)
 {
     if (!View)
         return;
-    const TImageList images = ViewImages(View);
-    Node->setIcon(0, CachedCombinedIcon(images.Icon(NodeImageIndex(Node)), images.Icon(NodeSelectedIndex(Node))));
+    TImagesSeen &seen = ImagesSeen();
+    if (seen.View != View) {
+        seen.View = const_cast<QTreeWidget *>(View);
+        seen.Images = ViewImages(View);
+    }
+    Node->setIcon(0, CachedCombinedIcon(seen.Images.Icon(NodeImageIndex(Node)),
+                                        seen.Images.Icon(NodeSelectedIndex(Node))));
 }
 
 } // namespace
@@ -148,6 +153,7 @@ QIcon TImageList::Icon(int Index) const
 void SetViewImages(QTreeWidget *View, const TImageList &Images)
 {
     View->setProperty(ImagesProperty, QVariant::fromValue(Images.Icons));
+    ImagesSeen().View = nullptr;
     for (QTreeWidgetItemIterator it(View); *it; ++it)
         UpdateIcon(*it, View);
 }
@@ -184,11 +190,10 @@ QTreeWidgetItem *NewViewNode(QTreeWidget *View, QTreeWidgetItem *Parent, const s
     node->setText(0, ToQ(Text));
     node->Text = Text;
     node->TextKnown = true;
-    node->setData(0, DataRole, QVariant::fromValue(Data));
-    node->setData(0, ImageIndexRole, ImageIndex);
-    node->setData(0, SelectedIndexRole, SelectedIndex);
+    node->Data = Data;
+    node->ImageIndex = ImageIndex;
+    node->SelectedIndex = SelectedIndex;
     UpdateIcon(node, View);
-    node->ImagesSet = true;
     if (Parent)
         Parent->addChild(node);
     else
@@ -220,22 +225,25 @@ void *NodeData(const QTreeWidgetItem *Node)
 
 void SetNodeData(QTreeWidgetItem *Node, void *Data)
 {
-    const TViewNode *node = AsViewNode(Node);
-    if (node && node->DataSet && node->Data == Data)
-        return;
-    Node->setData(0, DataRole, QVariant::fromValue(Data));
+    if (TViewNode *node = AsViewNode(Node))
+        node->Data = Data;
+    else
+        Node->setData(0, DataRole, QVariant::fromValue(Data));
 }
 
 void SetNodeImages(QTreeWidgetItem *Node, int ImageIndex, int SelectedIndex)
 {
-    TViewNode *node = AsViewNode(Node);
-    if (node && node->ImagesSet && node->ImageIndex == ImageIndex && node->SelectedIndex == SelectedIndex)
-        return;
-    Node->setData(0, ImageIndexRole, ImageIndex);
-    Node->setData(0, SelectedIndexRole, SelectedIndex);
+    if (TViewNode *node = AsViewNode(Node)) {
+        // Set only on a change: a new icon tells the view, node by node.
+        if (node->ImageIndex == ImageIndex && node->SelectedIndex == SelectedIndex)
+            return;
+        node->ImageIndex = ImageIndex;
+        node->SelectedIndex = SelectedIndex;
+    } else {
+        Node->setData(0, ImageIndexRole, ImageIndex);
+        Node->setData(0, SelectedIndexRole, SelectedIndex);
+    }
     UpdateIcon(Node, Node->treeWidget());
-    if (node)
-        node->ImagesSet = true;
 }
 
 int NodeImageIndex(const QTreeWidgetItem *Node)
