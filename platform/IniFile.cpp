@@ -1,5 +1,6 @@
 #include "platform/IniFile.h"
 
+#include "platform/FileReplacement.h"
 #include "platform/IntText.h"
 #include "platform/Latin1.h"
 #include "platform/StringList.h"
@@ -9,7 +10,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 namespace {
 
@@ -39,26 +39,6 @@ bool ParseInt(const std::string &s, int &value)
     if (hex ? (n < -0xFFFFFFFFll || n > 0xFFFFFFFFll) : (n < INT32_MIN || n > INT32_MAX))
         return false;
     value = static_cast<int>(static_cast<std::uint32_t>(n));
-    return true;
-}
-
-std::string SysError(const std::string &what, const std::string &name)
-{
-    return "Cannot " + what + " the settings file \"" + name + "\": " + std::strerror(errno);
-}
-
-bool WriteAll(int fd, const std::string &text)
-{
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
     return true;
 }
 
@@ -169,45 +149,16 @@ void TIniFile::Save()
         errno = S_ISDIR(target.st_mode) ? EISDIR : EINVAL;
         throw EIniFileException("Cannot write the settings file \"" + FFileName + "\": it is no regular file.");
     }
-    // A new file renamed over the old one, so a failed write (full disk)
-    // leaves the old settings whole. Where no new file can be made beside it
-    // (a directory without write permission), the file is rewritten in place.
-    std::string temp = FFileName + ".XXXXXX";
-    const int tfd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (tfd >= 0) {
-        struct stat st {};
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(tfd, ::stat(FFileName.c_str(), &st) == 0 ? (st.st_mode & 07777) : (0666 & ~mask));
-        bool ok = WriteAll(tfd, text);
-        int err = errno;
-        if (::close(tfd) != 0 && ok) {
-            ok = false;
-            err = errno;
-        }
-        if (ok && ::rename(temp.c_str(), FFileName.c_str()) != 0) {
-            ok = false;
-            err = errno;
-        }
-        if (!ok) {
-            ::unlink(temp.c_str());
-            errno = err;
-            throw EIniFileException(SysError("write", FFileName));
-        }
-    } else {
-        const int fd = ::open(FFileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        if (fd < 0)
-            throw EIniFileException(SysError("write", FFileName));
-        bool ok = WriteAll(fd, text);
-        int err = errno;
-        if (::close(fd) != 0 && ok) {
-            ok = false;
-            err = errno;
-        }
-        if (!ok) {
-            errno = err;
-            throw EIniFileException(SysError("write", FFileName));
-        }
+    // Written as project files are: the old settings stay whole until the
+    // new ones are complete on disk, and a killed write leaves nothing
+    // behind for long.
+    try {
+        TFileReplacement file(FFileName);
+        file.WriteBuffer(text.data(), static_cast<std::int64_t>(text.size()));
+        file.Commit();
+    } catch (const EStreamError &e) {
+        errno = e.Code;
+        throw EIniFileException("Cannot write the settings file \"" + FFileName + "\": " + e.Reason);
     }
     Dirty = false;
     Loaded = true;

@@ -1,8 +1,9 @@
 #pragma once
 // A settings file of sections and Name=Value entries. Section and entry names
 // compare without regard to letter case; a value read loses the blanks around
-// it and one pair of enclosing quotes. Each write is in the file when the call
-// returns (the file is replaced as a whole), and a file changed by someone else
+// it and one pair of enclosing quotes. Each write is on disk when the call
+// returns (the file is replaced as a whole, as a project file is: a read-only
+// file is refused, a link stays a link), and a file changed by someone else
 // is read again on the next access. A damaged file never raises: unreadable or
 // oversized files read as empty, lines that are no entry are kept but ignored.
 #include "platform/Exceptions.h"

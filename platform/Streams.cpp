@@ -228,9 +228,29 @@ void TMemoryStream::DropSpare()
     spare.Capacity = 0;
 }
 
+std::int64_t TMemoryStream::KeptRoom()
+{
+    TSpareRoom &spare = SpareRoom();
+    const std::lock_guard<std::mutex> hold(spare.Lock);
+    return spare.Capacity;
+}
+
 TMemoryStream::~TMemoryStream()
 {
     if (KeepRoom) {
+        if (Capacity > MaxKeptRoom) {
+            // Shrinking a block of the system's own pages gives the rest
+            // back without copying anything.
+            void *p = std::realloc(Buf, static_cast<size_t>(MaxKeptRoom));
+            if (p) {
+                Buf = static_cast<std::uint8_t *>(p);
+                Capacity = MaxKeptRoom;
+            } else {
+                std::free(Buf);
+                Buf = nullptr;
+                Capacity = 0;
+            }
+        }
         // The larger room stays.
         TSpareRoom &spare = SpareRoom();
         const std::lock_guard<std::mutex> hold(spare.Lock);

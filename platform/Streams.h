@@ -96,8 +96,13 @@ public:
     // An empty stream for scratch work whose room is kept when it ends, for
     // the next one: a program that saves and loads again and again takes
     // that memory from the system once (the system's first touch of fresh
-    // memory costs more than most of the work done in it).
+    // memory costs more than most of the work done in it). At most
+    // MaxKeptRoom bytes are kept: the room of one huge save is not held for
+    // the rest of the run.
     static std::unique_ptr<TMemoryStream> Scratch();
+    static constexpr std::int64_t MaxKeptRoom = std::int64_t{64} << 20;
+    // The room kept now for the next scratch stream, in bytes.
+    static std::int64_t KeptRoom();
     // Gives the kept room back to the system, when memory ran short.
     static void DropSpare();
     TMemoryStream(const TMemoryStream &) = delete;

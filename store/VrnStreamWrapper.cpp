@@ -549,10 +549,13 @@ bool TStreamWrapper::Open(bool Loading)
         // and spares the many small reads and writes of the block links a
         // trip to the file system each. A load decodes it as it reads it.
         std::unique_ptr<TStream> Scratch;
-        if (!IsWriting() || Loading)
+        if (!IsWriting() || Loading) {
             Scratch = DecodeContainer(Loading && Mode == 0);
-        else
+            if (!Scratch)
+                return false;
+        } else {
             Scratch = TMemoryStream::Scratch();
+        }
         SwapStream = std::move(Stream);
         Stream = std::move(Scratch);
     }
@@ -581,8 +584,7 @@ std::unique_ptr<TStream> TStreamWrapper::DecodeContainer(bool Streaming)
         HuffReset();
         HuffSetInput(*Stream);
     };
-    // The stream header says how long the container is. No byte is coded in
-    // less than a bit, which bounds a damaged length.
+    // The stream header says how long the container is.
     std::int64_t length = 0;
     {
         TMemoryStream header;
@@ -593,29 +595,30 @@ std::unique_ptr<TStream> TStreamWrapper::DecodeContainer(bool Streaming)
             TStreamHeader::TBytes bytes;
             std::copy_n(header.Memory(), bytes.size(), bytes.begin());
             h.Unpack(bytes);
-            length = std::min<std::int64_t>(h.DataSize, 8 * Stream->Size());
+            length = h.DataSize;
         }
     }
-    const bool known = length >= TStreamHeader::StoredSize + TBlockFooter::StoredSize;
+    // Every save ends by writing the container's whole length there, so it
+    // is at least a stream header and a stream footer; and every byte is
+    // coded in at least one bit, behind the coded file's 5-byte head. A
+    // length outside these bounds comes from no save: the file is damaged,
+    // and nothing in it says how far decoding may go.
+    const std::int64_t codedBits = 8 * (Stream->Size() - 5);
+    if (length < TStreamHeader::StoredSize + TBlockFooter::StoredSize || length > codedBits)
+        return nullptr;
     // What a file holds behind its container is never read: no damaged or
     // hostile file makes a load expand more than its container claims.
-    if (known && Streaming) {
-        start();
-        return std::make_unique<TDecodingStream>(length);
-    }
-    auto scratch = TMemoryStream::Scratch();
     start();
+    if (Streaming)
+        return std::make_unique<TDecodingStream>(length);
+    auto scratch = TMemoryStream::Scratch();
     HuffSetOutput(*scratch);
-    if (!known) {
-        HuffDecompress(); // no length to go by: all of it
-    } else {
-        try {
-            scratch->Reserve(length);
-        } catch (const std::bad_alloc &) {
-            // Decoding grows it as far as the data really reach.
-        }
-        HuffDecompressFirst(length);
+    try {
+        scratch->Reserve(length);
+    } catch (const std::bad_alloc &) {
+        // Decoding grows it as far as the data really reach.
     }
+    HuffDecompressFirst(length);
     scratch->Seek(0, soBeginning);
     return scratch;
 }

@@ -282,7 +282,8 @@ protected:
     // In a handler that turns a failure into False: notes memory running out.
     void NoteOutOfMemory();
     // The decoded container of Stream: with Streaming, decoded as it is
-    // read (for a reader that only moves forward), else all of it at once.
+    // read (for a reader that only moves forward), else all of it at once;
+    // nullptr when its stream header gives a length that no save writes.
     std::unique_ptr<TStream> DecodeContainer(bool Streaming);
 
     // The new version of the target, put in its place at a successful Close;

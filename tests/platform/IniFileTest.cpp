@@ -1,15 +1,19 @@
 #include "platform/IniFile.h"
 
+#include "platform/FileReplacement.h"
+
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include "tests/common/TestFiles.h"
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <random>
 #include <thread>
-
-namespace {
-
-} // namespace
 
 TEST(IniFile, ReadsValuesWithoutQuotesAndBlanksIgnoringCase)
 {
@@ -113,4 +117,70 @@ TEST(IniFile, DamagedFilesReadAsFarAsTheyGoAndKeepTheirLines)
     // A directory in place of the file reads as empty.
     TIniFile onDir(dir.path().toStdString());
     EXPECT_EQ(onDir.ReadString("S", "k", "d"), "d");
+}
+
+// A child process writes its settings again and again and is killed at random
+// moments: the file is always the old or the new version, complete, and once
+// the next write has run nothing else remains in the folder. With unnamed new
+// files and without them (as on file systems that have none).
+TEST(IniFile, AKilledWriteLeavesTheOldOrTheNewFileAndNoDebris)
+{
+    QTemporaryDir dir;
+    const std::string name = dir.filePath("s.ini").toStdString();
+    const std::string values[2] = {std::string(300, 'a'), std::string(200, 'b')};
+    std::string versions[2];
+    TIniFile ini(name);
+    for (int k = 0; k < 100; ++k)
+        ini.WriteString("Other", "k" + std::to_string(k), std::string(100, 'x'));
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 2; ++i) {
+        ini.WriteString("S", "v", values[i]);
+        versions[i] = FileText(name);
+    }
+    const auto writeTime = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start) / 2;
+
+    std::mt19937 random(4711);
+    std::uniform_int_distribution<long long> delay(0, 3 * writeTime.count());
+    for (const bool unnamed : {true, false}) {
+        TFileReplacement::UseUnnamedFiles = unnamed;
+        for (int kill = 0; kill < 60; ++kill) {
+            int ready[2];
+            ASSERT_EQ(::pipe(ready), 0);
+            const pid_t child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                try {
+                    TIniFile writer(name);
+                    for (int i = 1;; i ^= 1) {
+                        writer.WriteString("S", "v", values[i]);
+                        if (i == 1 && ready[1] >= 0) {
+                            (void)!::write(ready[1], "", 1);
+                            ::close(ready[1]);
+                            ready[1] = -1;
+                        }
+                    }
+                } catch (...) {
+                }
+                std::_Exit(1);
+            }
+            // Anywhere in the writes that follow the first one.
+            ::close(ready[1]);
+            char byte = 0;
+            (void)!::read(ready[0], &byte, 1);
+            ::close(ready[0]);
+            ::usleep(static_cast<useconds_t>(delay(random)));
+            ::kill(child, SIGKILL);
+            int status = 0;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            ASSERT_TRUE(WIFSIGNALED(status)) << "the writer failed";
+
+            const std::string now = FileText(name);
+            ASSERT_TRUE(now == versions[0] || now == versions[1]) << "kill " << kill << ": " << now.size() << " bytes";
+            ini.WriteString("S", "v", values[0]);
+            const QStringList entries = FolderEntries(dir.path());
+            ASSERT_EQ(entries, QStringList{"s.ini"}) << "kill " << kill << (unnamed ? "" : " without unnamed files") << ": "
+                                                     << entries.join(", ").toStdString();
+        }
+    }
+    TFileReplacement::UseUnnamedFiles = true;
 }

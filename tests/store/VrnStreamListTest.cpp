@@ -895,6 +895,41 @@ TEST_F(StreamList, RunningOutOfMemory)
         64 << 20);
 }
 
+// A stream header whose length no save writes (here 0, shorter than the
+// header itself) marks a damaged file: the load fails at once instead of
+// decoding everything the file would expand to. Neither that load nor a big
+// save keeps more room for the next run than MaxKeptRoom.
+TEST_F(StreamList, AHeaderNoSaveWritesIsDamageAndLittleRoomIsKept)
+{
+    // One-bit codes for the values 0 and 1, then 16 MB of zero bits stored
+    // sparse: 128 MB of zeros, beginning with a stream header of length 0.
+    WriteAll(name, TBytes{0, 6, 0, 0, 0, 0, 1, 0, 1, 1, 0x80});
+    ASSERT_EQ(truncate(name.c_str(), 11 + (16 << 20)), 0);
+#if !defined(__SANITIZE_ADDRESS__) // its allocator cannot work under a limit of the address space
+    const std::string file = name;
+    ExpectExitWithLittleMemory(
+        [&] {
+            TTestList loaded(nullptr);
+            try {
+                return loaded.LoadFromFile(file) ? 1 : 0;
+            } catch (...) {
+                return 2;
+            }
+        },
+        32 << 20);
+#endif
+    TTestList loaded(nullptr);
+    loaded.Node("old");
+    EXPECT_FALSE(loaded.LoadFromFile(name));
+    EXPECT_EQ(loaded.Count, 0);
+    EXPECT_LE(TMemoryStream::KeptRoom(), TMemoryStream::MaxKeptRoom);
+
+    TTestList big(nullptr);
+    big.Node(std::string(80 << 20, 'x'));
+    ASSERT_TRUE(big.SaveToFile(name));
+    EXPECT_LE(TMemoryStream::KeptRoom(), TMemoryStream::MaxKeptRoom);
+}
+
 // ---- the spy ----
 
 TEST_F(StreamList, SpyCapturesTheHeadersOfALoad)
