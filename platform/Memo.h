@@ -1,5 +1,5 @@
 #pragma once
-// A multi-line text box over a stored Latin-1 text. The box shows every kind
+// A multi-line text box over a stored code-page text. The box shows every kind
 // of line break alike and hands some bytes back changed (0xA0 as a blank), so
 // a text the user did not change comes back with exactly its stored bytes,
 // and an edited one with the line breaks the files use (CR LF).

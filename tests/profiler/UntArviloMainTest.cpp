@@ -8,8 +8,8 @@
 #include "base/VrnMisc.h"
 #include "platform/Application.h"
 #include "platform/ChartWidget.h"
-#include "platform/Latin1.h"
 #include "platform/Shell.h"
+#include "platform/SystemText.h"
 #include "platform/ViewItems.h"
 #include "profiler/LibArvilo.h"
 #include "profiler/LibNavigation.h"
@@ -103,6 +103,27 @@ protected:
         edit->setFocus();
         edit->selectAll();
         QTest::keyClicks(edit, ToQ(text));
+    }
+
+    // Typed over the field's text as a German keyboard types: one key for
+    // each character, with the character as its text.
+    template <typename TField>
+    void TypeText(TField *field, const QString &text)
+    {
+        field->setFocus();
+        field->selectAll();
+        for (const QChar c : text) {
+            QTest::sendKeyEvent(QTest::Press, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Release, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        }
+    }
+    // The project as the file holds it.
+    static std::unique_ptr<TArvilo> Saved(const std::string &file)
+    {
+        auto saved = std::make_unique<TArvilo>(nullptr);
+        saved->SetFileInfo(ProjectFileInfo);
+        EXPECT_TRUE(saved->LoadFromFile(file));
+        return saved;
     }
 
     bool PageShown()
@@ -361,6 +382,51 @@ TEST_F(ArviloMain, CommentsOnlyShownKeepTheirBytesAndEditedOnesGetCrLf)
     QTest::keyClicks(Panel->MmoComment, "c");
     Click("Arvilo Variationen");
     EXPECT_EQ(Var(0)->Comment, "a\r\nb\r\nc");
+}
+
+// What a German user types into the fields a save stores, with the signs and
+// letters of the code page beyond Latin-1, comes back after Save, close and
+// reopen, and the file holds the code page's bytes.
+TEST_F(ArviloMain, TypedTextsOfTheCodePageSurviveSaveAndReopen)
+{
+    const QString price = QString::fromUtf8("Preis 5 \xE2\x82\xAC \xE2\x80\x93 \xE2\x80\x9Egut\xE2\x80\x9C"); // Preis 5 € – „gut“
+    const std::string priceBytes = "Preis 5 \x80 \x96 \x84gut\x93";
+    const QString letters = QString::fromUtf8("\xC5\xA0tamm \xC5\x92 \xC5\xBD\xE2\x80\xA6 \xE2\x84\xA2"); // Štamm Œ Ž… ™
+    const std::string lettersBytes = "\x8Atamm \x8C \x8E\x85 \x99";
+    Start();
+    TypeText(Main->EdtTitle, price);
+    TypeText(Main->EdtStock, letters);
+    TypeText(Main->MmoComment, price);
+    Click("Var1 default");
+    TypeText(Panel->EdtTitle, letters);
+    TypeText(Panel->MmoComment, price);
+    Dialogs.FileAnswers = {Path("preis.arv")};
+    Main->ActSaveAs->trigger();
+    const std::string file = Main->FileName;
+    ASSERT_EQ(file, Path("preis.arv"));
+
+    const auto saved = Saved(file);
+    EXPECT_EQ(saved->Block.Title.str(), priceBytes);
+    EXPECT_EQ(saved->Block.CultureStock.str(), lettersBytes);
+    EXPECT_EQ(saved->Comment, priceBytes);
+    ASSERT_EQ(saved->Count, 1);
+    EXPECT_EQ(static_cast<TArvilo_Var *>(saved->GetItem(0))->Params.Title.str(), lettersBytes);
+    EXPECT_EQ(static_cast<TArvilo_Var *>(saved->GetItem(0))->Comment, priceBytes);
+
+    EXPECT_TRUE(Main->close());
+    Destroy();
+    Create();
+    Start();
+    Main->MnuMru1->trigger();
+    ASSERT_EQ(Main->FileName, file);
+    EXPECT_EQ(Main->EdtTitle->text().toStdString(), price.toStdString());
+    EXPECT_EQ(Main->EdtStock->text().toStdString(), letters.toStdString());
+    EXPECT_EQ(Main->MmoComment->toPlainText().toStdString(), price.toStdString());
+    Click("Var1 " + lettersBytes);
+    EXPECT_EQ(Panel->EdtTitle->text().toStdString(), letters.toStdString());
+    EXPECT_EQ(Panel->MmoComment->toPlainText().toStdString(), price.toStdString());
+    Click("Arvilo Variationen");
+    EXPECT_FALSE(Main->Modified);
 }
 
 TEST_F(ArviloMain, OpensTheFileOfTheCommandLineAndADroppedFile)
