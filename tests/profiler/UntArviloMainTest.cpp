@@ -17,9 +17,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -427,6 +429,85 @@ TEST_F(ArviloMain, TypedTextsOfTheCodePageSurviveSaveAndReopen)
     EXPECT_EQ(Panel->MmoComment->toPlainText().toStdString(), price.toStdString());
     Click("Arvilo Variationen");
     EXPECT_FALSE(Main->Modified);
+}
+
+// A character the code page cannot hold shows as the '?' a save stores at
+// once, typed, pasted or dropped; undo and redo never bring it back.
+TEST_F(ArviloMain, CharactersTheCodePageCannotHoldShowAsTheyAreStored)
+{
+    const QString arrow = QString::fromUtf8("\xE2\x86\x92"), alpha = QString::fromUtf8("\xCE\xB1"),
+                  emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
+    const auto foreign = [&](const QString &text) {
+        return text.contains(arrow) || text.contains(alpha) || text.contains(emoji);
+    };
+    Start();
+
+    // Typed into a line and into a comment, the cursor after it.
+    TypeText(Main->EdtTitle, "a" + arrow + "b");
+    EXPECT_EQ(Main->EdtTitle->text().toStdString(), "a?b");
+    EXPECT_EQ(Main->EdtTitle->cursorPosition(), 3);
+    TypeText(Main->MmoComment, "x" + alpha + "y");
+    EXPECT_EQ(Main->MmoComment->toPlainText().toStdString(), "x?y");
+    EXPECT_EQ(Main->MmoComment->textCursor().position(), 3);
+    for (QWidget *field : {static_cast<QWidget *>(Main->EdtTitle), static_cast<QWidget *>(Main->MmoComment)}) {
+        const auto text = [&] {
+            return field == Main->EdtTitle ? Main->EdtTitle->text() : Main->MmoComment->toPlainText();
+        };
+        for (int i = 0; i < 5; ++i) {
+            QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
+            EXPECT_FALSE(foreign(text())) << "undo " << i << ": " << text().toStdString();
+        }
+        for (int i = 0; i < 5; ++i) {
+            QTest::keyClick(field, Qt::Key_Y, Qt::ControlModifier);
+            EXPECT_FALSE(foreign(text())) << "redo " << i << ": " << text().toStdString();
+        }
+    }
+    EXPECT_EQ(Main->EdtTitle->text().toStdString(), "a?b");
+    EXPECT_EQ(Main->MmoComment->toPlainText().toStdString(), "x?y");
+
+    // Pasted: an emoji is one character and one '?'.
+    QApplication::clipboard()->setText(emoji + "z" + arrow);
+    Main->EdtStock->setFocus();
+    Main->EdtStock->selectAll();
+    QTest::keyClick(Main->EdtStock, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Main->EdtStock->text().toStdString(), "?z?");
+    EXPECT_EQ(Main->EdtStock->cursorPosition(), 3);
+    Main->MmoComment->setFocus();
+    Main->MmoComment->moveCursor(QTextCursor::End);
+    QTest::keyClick(Main->MmoComment, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Main->MmoComment->toPlainText().toStdString(), "x?y?z?");
+    EXPECT_EQ(Main->MmoComment->textCursor().position(), 6);
+
+    // Dropped from another program onto the variation's fields.
+    Click("Var1 default");
+    const auto drop = [](QWidget *target, const QString &text) {
+        QMimeData data;
+        data.setText(text);
+        const QPoint at(target->width() - 2, target->height() / 2);
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &enter);
+        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &move);
+        QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &dropped);
+    };
+    drop(Panel->EdtTitle, arrow + "1");
+    EXPECT_EQ(Panel->EdtTitle->text().toStdString(), "default?1");
+    Panel->MmoComment->SetText("");
+    drop(Panel->MmoComment->viewport(), alpha + emoji);
+    EXPECT_EQ(Panel->MmoComment->toPlainText().toStdString(), "??");
+
+    // Saved as shown.
+    Dialogs.FileAnswers = {Path("fremd.arv")};
+    Main->ActSaveAs->trigger();
+    ASSERT_EQ(Main->FileName, Path("fremd.arv"));
+    const auto saved = Saved(Main->FileName);
+    EXPECT_EQ(saved->Block.Title.str(), "a?b");
+    EXPECT_EQ(saved->Block.CultureStock.str(), "?z?");
+    EXPECT_EQ(saved->Comment, "x?y?z?");
+    ASSERT_EQ(saved->Count, 1);
+    EXPECT_EQ(static_cast<TArvilo_Var *>(saved->GetItem(0))->Params.Title.str(), "default?1");
+    EXPECT_EQ(static_cast<TArvilo_Var *>(saved->GetItem(0))->Comment, "??");
 }
 
 TEST_F(ArviloMain, OpensTheFileOfTheCommandLineAndADroppedFile)
