@@ -3,8 +3,8 @@
 #include "base/VrnStrings.h"
 #include "platform/Clock.h"
 #include "platform/Exceptions.h"
-#include "platform/Latin1.h"
 #include "platform/LocaleInfo.h"
+#include "platform/SystemText.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>

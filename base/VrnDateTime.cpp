@@ -1,8 +1,8 @@
 #include "base/VrnDateTime.h"
 
 #include "base/VrnStrings.h"
-#include "platform/Latin1.h"
 #include "platform/LocaleInfo.h"
+#include "platform/SystemText.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "base/VrnFiles.h"
 
 #include "base/VrnStrings.h"
-#include "platform/Latin1.h"
+#include "platform/SystemText.h"
 
 #include <dirent.h>
 #include <sys/stat.h>

@@ -1,6 +1,6 @@
 #include "base/VrnForms.h"
 
-#include "platform/Latin1.h"
+#include "platform/SystemText.h"
 
 #include <QGuiApplication>
 #include <QIconEngine>

@@ -37,7 +37,7 @@ T *Place(QWidget *Parent, const char *Name, int Left, int Top, int Width, int He
     return widget;
 }
 
-// A label showing Caption (Latin-1) as plain text at Left, Top in Font,
+// A label showing Caption (a code-page text) as plain text at Left, Top in Font,
 // sized to its text.
 QLabel *PlaceLabel(QWidget *Parent, const char *Name, const std::string &Caption, int Left, int Top,
                    const QFont &Font);

@@ -3,8 +3,8 @@
 #include "base/VrnCmpStandard.h"
 #include "base/VrnForms.h"
 #include "base/VrnHome.h"
-#include "platform/Latin1.h"
 #include "platform/Shell.h"
+#include "platform/SystemText.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -6,9 +6,9 @@
 #include "base/VrnMiscGui.h"
 #include "base/VrnProgressGui.h"
 #include "platform/Application.h"
-#include "platform/Latin1.h"
 #include "platform/MessageBox.h"
 #include "platform/Streams.h"
+#include "platform/SystemText.h"
 
 #include <QAction>
 #include <QCloseEvent>

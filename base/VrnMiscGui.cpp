@@ -5,9 +5,9 @@
 #include "base/VrnSettings.h"
 #include "base/VrnStrings.h"
 #include "platform/Application.h"
-#include "platform/Latin1.h"
 #include "platform/MessageBox.h"
 #include "platform/Screen.h"
+#include "platform/SystemText.h"
 
 #include <QApplication>
 #include <QWidget>

@@ -1,7 +1,7 @@
 #pragma once
 // Number texts with a caller-chosen decimal separator, field (token) helpers,
 // character filters, conditional selectors and a reversible hex scrambling.
-// Texts are Latin-1 byte strings; positions count from 1.
+// Texts are code-page byte strings; positions count from 1.
 #include <bitset>
 #include <string>
 

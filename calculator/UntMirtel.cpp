@@ -9,9 +9,9 @@
 #include "platform/Application.h"
 #include "platform/ComboStrings.h"
 #include "platform/FpGuard.h"
-#include "platform/Latin1.h"
 #include "platform/LocaleInfo.h"
 #include "platform/Shell.h"
+#include "platform/SystemText.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
-#include "platform/Latin1.h"
+#include "platform/SystemText.h"
 
 #include <QDBusConnection>
 #include <QFileInfo>

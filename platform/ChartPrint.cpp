@@ -1,7 +1,7 @@
 #include "platform/ChartPrint.h"
 
 #include "platform/Dialogs.h"
-#include "platform/Latin1.h"
+#include "platform/SystemText.h"
 
 #include <QPaintDevice>
 #include <QPainter>

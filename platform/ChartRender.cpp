@@ -2,9 +2,9 @@
 
 #include "platform/ChartContent.h"
 #include "platform/ChartTicks.h"
-#include "platform/Latin1.h"
 #include "platform/LocaleInfo.h"
 #include "platform/MarkerSheet.h"
+#include "platform/SystemText.h"
 
 #include <QApplication>
 #include <QLinearGradient>

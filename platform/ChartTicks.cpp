@@ -1,6 +1,6 @@
 #include "platform/ChartTicks.h"
 
-#include "platform/Latin1.h"
+#include "platform/SystemText.h"
 
 #include <QString>
 

@@ -1,5 +1,5 @@
 #include "platform/ComboStrings.h"
-#include "platform/Latin1.h"
+#include "platform/SystemText.h"
 
 #include <QComboBox>
 

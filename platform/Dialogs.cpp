@@ -1,5 +1,5 @@
 #include "platform/Dialogs.h"
-#include "platform/Latin1.h"
+#include "platform/SystemText.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -1,6 +1,6 @@
 #pragma once
 // The run-time library's exception classes that the system's code raises and
-// catches. Messages are Latin-1 byte strings like every text of the system.
+// catches. Messages are code-page byte strings like every text of the system.
 #include <exception>
 #include <string>
 

@@ -2,8 +2,8 @@
 
 #include "platform/FileReplacement.h"
 #include "platform/IntText.h"
-#include "platform/Latin1.h"
 #include "platform/StringList.h"
+#include "platform/SystemText.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -169,7 +169,7 @@ TIniFile::TSection *TIniFile::FindSection(const std::string &Section)
 {
     const std::string name = TrimBlanks(Section);
     for (size_t i = 1; i < Sections.size(); ++i)
-        if (SameTextLatin1(Sections[i].Name, name))
+        if (SameTextCodePage(Sections[i].Name, name))
             return &Sections[i];
     return nullptr;
 }
@@ -181,7 +181,7 @@ TIniFile::TLine *TIniFile::FindEntry(const std::string &Section, const std::stri
         return nullptr;
     const std::string name = TrimBlanks(Ident);
     for (TLine &l : s->Lines)
-        if (l.IsEntry && SameTextLatin1(l.Name, name))
+        if (l.IsEntry && SameTextCodePage(l.Name, name))
             return &l;
     return nullptr;
 }
@@ -252,7 +252,7 @@ void TIniFile::DeleteKey(const std::string &Section, const std::string &Ident)
         return;
     const std::string name = TrimBlanks(Ident);
     for (auto it = s->Lines.begin(); it != s->Lines.end(); ++it)
-        if (it->IsEntry && SameTextLatin1(it->Name, name)) {
+        if (it->IsEntry && SameTextCodePage(it->Name, name)) {
             s->Lines.erase(it);
             Save();
             return;

@@ -1,5 +1,5 @@
 #include "platform/LocaleInfo.h"
-#include "platform/Latin1.h"
+#include "platform/SystemText.h"
 
 #include <QLocale>
 #include <optional>

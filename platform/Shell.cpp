@@ -1,5 +1,5 @@
 #include "platform/Shell.h"
-#include "platform/Latin1.h"
+#include "platform/SystemText.h"
 
 #include <QDesktopServices>
 #include <QUrl>

@@ -406,7 +406,7 @@ std::string SysErrorText(int Code)
 {
     char buf[256];
     // The GNU strerror_r, in the user's language and encoding.
-    return Utf8ToLatin1(strerror_r(Code, buf, sizeof buf));
+    return Utf8ToCodePage(strerror_r(Code, buf, sizeof buf));
 }
 
 std::string TempDirectory()

@@ -151,7 +151,7 @@ bool ForceDirectories(const std::string &Name);
 // the name cannot be tested or names no file: empty, too long, a directory, a
 // path through a non-directory or without search permission.
 bool ProbeFile(const std::string &FileName, bool &Exists);
-// The system's text for an error number, as a Latin-1 string.
+// The system's text for an error number, as a string in the code page.
 std::string SysErrorText(int Code);
 // The folder part of a path with its trailing '/'; empty for a bare name.
 std::string ExtractFilePath(const std::string &Path);

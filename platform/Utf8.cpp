@@ -1,5 +1,7 @@
 #include "platform/Utf8.h"
 
+#include "platform/CodePage.h"
+
 namespace {
 
 bool Continues(unsigned char b) { return (b & 0xC0) == 0x80; }
@@ -19,7 +21,7 @@ int SequenceLength(unsigned char Lead)
 
 } // namespace
 
-std::string Utf8ToLatin1(std::string_view Text)
+std::string Utf8ToCodePage(std::string_view Text)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(Text.data());
     const unsigned char *const end = p + Text.size();
@@ -49,10 +51,8 @@ std::string Utf8ToLatin1(std::string_view Text)
             continue;
         }
         p += length - 1;
-        if (c <= 0xFF)
-            out += static_cast<char>(c);
-        else
-            out.append(c > 0xFFFF ? 2 : 1, '?');
+        unsigned char byte;
+        out += CodePageByte(c, byte) ? static_cast<char>(byte) : '?';
     }
     return out;
 }

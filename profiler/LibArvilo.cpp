@@ -5,7 +5,7 @@
 
 #include "model/UntBodenstein.h"
 #include "platform/FpGuard.h"
-#include "platform/Latin1.h"
+#include "platform/SystemText.h"
 #include "platform/WorkerPool.h"
 
 #include <QComboBox>

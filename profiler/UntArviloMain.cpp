@@ -9,10 +9,10 @@
 #include "base/VrnMiscGui.h"
 #include "base/VrnSettings.h"
 #include "platform/Application.h"
-#include "platform/Latin1.h"
 #include "platform/Screen.h"
 #include "platform/Shell.h"
 #include "platform/Streams.h"
+#include "platform/SystemText.h"
 #include "platform/ViewItems.h"
 #include "profiler/ArviloIcons.h"
 #include "profiler/LibArvilo.h"
@@ -161,8 +161,10 @@ void TFrmArviloMain::BuildProjectPage()
     Label3 = PlaceLabel(Panel4, "Label3", "Project", 8, 144, bold);
     lblTitle = PlaceLabel(Panel4, "lblTitle", "Title", 8, 162, plain);
     EdtTitle = Place<QLineEdit>(Panel4, "EdtTitle", 8, 178, 217, 21);
+    KeepToCodePage(EdtTitle);
     Label1 = PlaceLabel(Panel4, "Label1", "Culture/Stock", 8, 206, plain);
     EdtStock = Place<QLineEdit>(Panel4, "EdtStock", 8, 222, 217, 21);
+    KeepToCodePage(EdtStock);
     QFont italic = EdtStock->font();
     italic.setItalic(true);
     EdtStock->setFont(italic);

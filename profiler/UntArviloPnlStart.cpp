@@ -6,9 +6,9 @@
 #include "base/VrnStrings.h"
 #include "platform/Application.h"
 #include "platform/ChartWidget.h"
-#include "platform/Latin1.h"
 #include "platform/LocaleInfo.h"
 #include "platform/Screen.h"
+#include "platform/SystemText.h"
 #include "profiler/ArviloIcons.h"
 #include "profiler/LibArvilo.h"
 #include "profiler/libNavFullScreen.h"
@@ -209,6 +209,7 @@ void TFrmPnlParameter::BuildInputs(QGridLayout *grid)
 {
     Label1 = BoldLabel(PnlStart, "Label1", "Title");
     EdtTitle = Named(new QLineEdit(PnlStart), "EdtTitle");
+    KeepToCodePage(EdtTitle);
     Label24 = BoldLabel(PnlStart, "Label24", "Comment");
     MmoComment = Named(new TMemo(PnlStart), "MmoComment");
     MmoComment->setFrameShape(QFrame::NoFrame);

@@ -1,7 +1,7 @@
 #include "store/VrnCompDataList.h"
 
-#include "platform/Latin1.h"
 #include "platform/StringList.h"
+#include "platform/SystemText.h"
 #include "platform/ViewItems.h"
 
 #include <QTreeWidget>

@@ -2,7 +2,7 @@
 
 #include "base/VrnFiles.h"
 #include "platform/Dialogs.h"
-#include "platform/Latin1.h"
+#include "platform/SystemText.h"
 #include "store/VrnHuffFuncs.h"
 #include "store/VrnStreamSpy.h"
 

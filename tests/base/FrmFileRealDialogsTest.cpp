@@ -2,7 +2,7 @@
 // would; message boxes come from the scripted double.
 #include "base/VrnFrmFile.h"
 #include "platform/Exceptions.h"
-#include "platform/Latin1.h"
+#include "platform/SystemText.h"
 
 #include "tests/common/ScriptedDialogs.h"
 #include "tests/common/TestFiles.h"

@@ -1,6 +1,6 @@
 #include "base/VrnFiles.h"
 
-#include "platform/Latin1.h"
+#include "platform/SystemText.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -5,8 +5,8 @@
 #include "base/VrnSettings.h"
 #include "platform/Application.h"
 #include "platform/Exceptions.h"
-#include "platform/Latin1.h"
 #include "platform/Screen.h"
+#include "platform/SystemText.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 // The file dialogs as users meet them: the toolkit's own dialog, answered
 // as a user would (see tests/common/RealFiles.h).
 #include "platform/Dialogs.h"
-#include "platform/Latin1.h"
+#include "platform/SystemText.h"
 
 #include "tests/common/TestFiles.h"
 #include "tests/common/RealFiles.h"

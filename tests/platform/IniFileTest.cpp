@@ -47,6 +47,27 @@ TEST(IniFile, ReadsValuesWithoutQuotesAndBlanksIgnoringCase)
     EXPECT_EQ(ini.ReadInteger("Main", "Missing", 7), 7);
 }
 
+// Names written by hand in the other letter case of the code page's letters
+// beyond Latin-1 (\x8A/\x9A, \x8C/\x9C, \x8E/\x9E, \x9F/\xFF) are the
+// same section and entry; the signs 0x10 apart stay different names.
+TEST(IniFile, NamesMatchInEitherCaseOfTheCodePagesLetters)
+{
+    QTemporaryDir dir;
+    const std::string name = dir.filePath("c.ini").toStdString();
+    SetFileText(name, "[\x8A" "koda]\r\n"
+                      "\x8C" "uvre=1\r\n"
+                      "\x8E" "ivot=2\r\n"
+                      "\x9F" "=3\r\n"
+                      "\x82=4\r\n");
+    TIniFile ini(name);
+    EXPECT_EQ(ini.ReadString("\x9A" "KODA", "\x9C" "UVRE", "d"), "1");
+    EXPECT_EQ(ini.ReadString("\x9A" "koda", "\x9E" "ivot", "d"), "2");
+    EXPECT_EQ(ini.ReadString("\x9A" "koda", "\xFF", "d"), "3");
+    EXPECT_EQ(ini.ReadString("\x9A" "koda", "\x92", "d"), "d") << "\x82 and \x92 are quotation marks";
+    ini.WriteString("\x9A" "koda", "\x9C" "uvre", "5");
+    EXPECT_EQ(FileText(name), "[\x8A" "koda]\n\x8C" "uvre=5\n\x8E" "ivot=2\n\x9F=3\n\x82=4\n");
+}
+
 TEST(IniFile, EachWriteIsInTheFileWhenItReturns)
 {
     QTemporaryDir dir;

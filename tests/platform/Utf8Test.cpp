@@ -1,7 +1,7 @@
 #include "platform/Utf8.h"
 
-#include "platform/Latin1.h"
 #include "platform/Streams.h"
+#include "platform/SystemText.h"
 
 #include <QString>
 #include <gtest/gtest.h>
@@ -40,8 +40,8 @@ TEST(Utf8, EverySequenceUpToFourBytesConvertsAsTheToolkitDoes)
     int wrong = 0;
     std::string text;
     const auto check = [&](const auto &self, int Length) -> void {
-        if (Utf8ToLatin1(text) != ByToolkit(text) && ++wrong <= 5)
-            ADD_FAILURE() << Hex(text) << "gives " << Hex(Utf8ToLatin1(text)) << "instead of " << Hex(ByToolkit(text));
+        if (Utf8ToCodePage(text) != ByToolkit(text) && ++wrong <= 5)
+            ADD_FAILURE() << Hex(text) << "gives " << Hex(Utf8ToCodePage(text)) << "instead of " << Hex(ByToolkit(text));
         if (Length == 4)
             return;
         for (const char c : edge) {
@@ -56,10 +56,10 @@ TEST(Utf8, EverySequenceUpToFourBytesConvertsAsTheToolkitDoes)
 
 TEST(Utf8, TextsAroundTheCharacters)
 {
-    EXPECT_EQ(Utf8ToLatin1("Ung\xC3\xBCltiges Argument"), "Ung\xFCltiges Argument");
-    EXPECT_EQ(Utf8ToLatin1("\xEF\xBB\xBF\xEF\xBB\xBFx"), "?x") << "only the first mark is dropped";
-    EXPECT_EQ(Utf8ToLatin1("a\xE2\x82\xAC\xF0\x9F\x98\x80z"), "a???z");
-    EXPECT_EQ(Utf8ToLatin1(std::string("\0\xC3", 2)), std::string("\0?", 2));
+    EXPECT_EQ(Utf8ToCodePage("Ung\xC3\xBCltiges Argument"), "Ung\xFCltiges Argument");
+    EXPECT_EQ(Utf8ToCodePage("\xEF\xBB\xBF\xEF\xBB\xBFx"), "?x") << "only the first mark is dropped";
+    EXPECT_EQ(Utf8ToCodePage("a\xE2\x82\xAC\xE2\x86\x92\xF0\x9F\x98\x80z"), "a\x80??z") << "the euro sign, an arrow, an emoji";
+    EXPECT_EQ(Utf8ToCodePage(std::string("\0\xC3", 2)), std::string("\0?", 2));
 }
 
 TEST(Utf8, SystemErrorTextsAsBefore)

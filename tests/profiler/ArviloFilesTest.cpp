@@ -5,7 +5,7 @@
 #include "base/VrnFiles.h"
 #include "base/VrnMisc.h"
 #include "platform/Application.h"
-#include "platform/Latin1.h"
+#include "platform/SystemText.h"
 #include "profiler/LibArvilo.h"
 #include "profiler/LibNavigation.h"
 #include "profiler/UntArviloPnlStart.h"

@@ -4,7 +4,7 @@
 // are the test's to choose; the temporary folder is there for them.
 #include "base/VrnFiles.h"
 #include "base/VrnMisc.h"
-#include "platform/Latin1.h"
+#include "platform/SystemText.h"
 #include "profiler/LibArvilo.h"
 #include "profiler/UntArviloMain.h"
 #include "profiler/UntArviloPnlStart.h"

@@ -1,6 +1,6 @@
 #include "profiler/LibNavigation.h"
 
-#include "platform/Latin1.h"
+#include "platform/SystemText.h"
 #include "platform/ViewItems.h"
 #include "profiler/LibArvilo.h"
 

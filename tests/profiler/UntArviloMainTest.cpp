@@ -8,8 +8,8 @@
 #include "base/VrnMisc.h"
 #include "platform/Application.h"
 #include "platform/ChartWidget.h"
-#include "platform/Latin1.h"
 #include "platform/Shell.h"
+#include "platform/SystemText.h"
 #include "platform/ViewItems.h"
 #include "profiler/LibArvilo.h"
 #include "profiler/LibNavigation.h"
@@ -17,9 +17,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -103,6 +105,27 @@ protected:
         edit->setFocus();
         edit->selectAll();
         QTest::keyClicks(edit, ToQ(text));
+    }
+
+    // Typed over the field's text as a German keyboard types: one key for
+    // each character, with the character as its text.
+    template <typename TField>
+    void TypeText(TField *field, const QString &text)
+    {
+        field->setFocus();
+        field->selectAll();
+        for (const QChar c : text) {
+            QTest::sendKeyEvent(QTest::Press, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Release, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        }
+    }
+    // The project as the file holds it.
+    static std::unique_ptr<TArvilo> Saved(const std::string &file)
+    {
+        auto saved = std::make_unique<TArvilo>(nullptr);
+        saved->SetFileInfo(ProjectFileInfo);
+        EXPECT_TRUE(saved->LoadFromFile(file));
+        return saved;
     }
 
     bool PageShown()
@@ -361,6 +384,130 @@ TEST_F(ArviloMain, CommentsOnlyShownKeepTheirBytesAndEditedOnesGetCrLf)
     QTest::keyClicks(Panel->MmoComment, "c");
     Click("Arvilo Variationen");
     EXPECT_EQ(Var(0)->Comment, "a\r\nb\r\nc");
+}
+
+// What a German user types into the fields a save stores, with the signs and
+// letters of the code page beyond Latin-1, comes back after Save, close and
+// reopen, and the file holds the code page's bytes.
+TEST_F(ArviloMain, TypedTextsOfTheCodePageSurviveSaveAndReopen)
+{
+    const QString price = QString::fromUtf8("Preis 5 \xE2\x82\xAC \xE2\x80\x93 \xE2\x80\x9Egut\xE2\x80\x9C"); // Preis 5 € – „gut“
+    const std::string priceBytes = "Preis 5 \x80 \x96 \x84gut\x93";
+    const QString letters = QString::fromUtf8("\xC5\xA0tamm \xC5\x92 \xC5\xBD\xE2\x80\xA6 \xE2\x84\xA2"); // Štamm Œ Ž… ™
+    const std::string lettersBytes = "\x8Atamm \x8C \x8E\x85 \x99";
+    Start();
+    TypeText(Main->EdtTitle, price);
+    TypeText(Main->EdtStock, letters);
+    TypeText(Main->MmoComment, price);
+    Click("Var1 default");
+    TypeText(Panel->EdtTitle, letters);
+    TypeText(Panel->MmoComment, price);
+    Dialogs.FileAnswers = {Path("preis.arv")};
+    Main->ActSaveAs->trigger();
+    const std::string file = Main->FileName;
+    ASSERT_EQ(file, Path("preis.arv"));
+
+    const auto saved = Saved(file);
+    EXPECT_EQ(saved->Block.Title.str(), priceBytes);
+    EXPECT_EQ(saved->Block.CultureStock.str(), lettersBytes);
+    EXPECT_EQ(saved->Comment, priceBytes);
+    ASSERT_EQ(saved->Count, 1);
+    EXPECT_EQ(static_cast<TArvilo_Var *>(saved->GetItem(0))->Params.Title.str(), lettersBytes);
+    EXPECT_EQ(static_cast<TArvilo_Var *>(saved->GetItem(0))->Comment, priceBytes);
+
+    EXPECT_TRUE(Main->close());
+    Destroy();
+    Create();
+    Start();
+    Main->MnuMru1->trigger();
+    ASSERT_EQ(Main->FileName, file);
+    EXPECT_EQ(Main->EdtTitle->text().toStdString(), price.toStdString());
+    EXPECT_EQ(Main->EdtStock->text().toStdString(), letters.toStdString());
+    EXPECT_EQ(Main->MmoComment->toPlainText().toStdString(), price.toStdString());
+    Click("Var1 " + lettersBytes);
+    EXPECT_EQ(Panel->EdtTitle->text().toStdString(), letters.toStdString());
+    EXPECT_EQ(Panel->MmoComment->toPlainText().toStdString(), price.toStdString());
+    Click("Arvilo Variationen");
+    EXPECT_FALSE(Main->Modified);
+}
+
+// A character the code page cannot hold shows as the '?' a save stores at
+// once, typed, pasted or dropped; undo and redo never bring it back.
+TEST_F(ArviloMain, CharactersTheCodePageCannotHoldShowAsTheyAreStored)
+{
+    const QString arrow = QString::fromUtf8("\xE2\x86\x92"), alpha = QString::fromUtf8("\xCE\xB1"),
+                  emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
+    const auto foreign = [&](const QString &text) {
+        return text.contains(arrow) || text.contains(alpha) || text.contains(emoji);
+    };
+    Start();
+
+    // Typed into a line and into a comment, the cursor after it.
+    TypeText(Main->EdtTitle, "a" + arrow + "b");
+    EXPECT_EQ(Main->EdtTitle->text().toStdString(), "a?b");
+    EXPECT_EQ(Main->EdtTitle->cursorPosition(), 3);
+    TypeText(Main->MmoComment, "x" + alpha + "y");
+    EXPECT_EQ(Main->MmoComment->toPlainText().toStdString(), "x?y");
+    EXPECT_EQ(Main->MmoComment->textCursor().position(), 3);
+    for (QWidget *field : {static_cast<QWidget *>(Main->EdtTitle), static_cast<QWidget *>(Main->MmoComment)}) {
+        const auto text = [&] {
+            return field == Main->EdtTitle ? Main->EdtTitle->text() : Main->MmoComment->toPlainText();
+        };
+        for (int i = 0; i < 5; ++i) {
+            QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
+            EXPECT_FALSE(foreign(text())) << "undo " << i << ": " << text().toStdString();
+        }
+        for (int i = 0; i < 5; ++i) {
+            QTest::keyClick(field, Qt::Key_Y, Qt::ControlModifier);
+            EXPECT_FALSE(foreign(text())) << "redo " << i << ": " << text().toStdString();
+        }
+    }
+    EXPECT_EQ(Main->EdtTitle->text().toStdString(), "a?b");
+    EXPECT_EQ(Main->MmoComment->toPlainText().toStdString(), "x?y");
+
+    // Pasted: an emoji is one character and one '?'.
+    QApplication::clipboard()->setText(emoji + "z" + arrow);
+    Main->EdtStock->setFocus();
+    Main->EdtStock->selectAll();
+    QTest::keyClick(Main->EdtStock, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Main->EdtStock->text().toStdString(), "?z?");
+    EXPECT_EQ(Main->EdtStock->cursorPosition(), 3);
+    Main->MmoComment->setFocus();
+    Main->MmoComment->moveCursor(QTextCursor::End);
+    QTest::keyClick(Main->MmoComment, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Main->MmoComment->toPlainText().toStdString(), "x?y?z?");
+    EXPECT_EQ(Main->MmoComment->textCursor().position(), 6);
+
+    // Dropped from another program onto the variation's fields.
+    Click("Var1 default");
+    const auto drop = [](QWidget *target, const QString &text) {
+        QMimeData data;
+        data.setText(text);
+        const QPoint at(target->width() - 2, target->height() / 2);
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &enter);
+        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &move);
+        QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &dropped);
+    };
+    drop(Panel->EdtTitle, arrow + "1");
+    EXPECT_EQ(Panel->EdtTitle->text().toStdString(), "default?1");
+    Panel->MmoComment->SetText("");
+    drop(Panel->MmoComment->viewport(), alpha + emoji);
+    EXPECT_EQ(Panel->MmoComment->toPlainText().toStdString(), "??");
+
+    // Saved as shown.
+    Dialogs.FileAnswers = {Path("fremd.arv")};
+    Main->ActSaveAs->trigger();
+    ASSERT_EQ(Main->FileName, Path("fremd.arv"));
+    const auto saved = Saved(Main->FileName);
+    EXPECT_EQ(saved->Block.Title.str(), "a?b");
+    EXPECT_EQ(saved->Block.CultureStock.str(), "?z?");
+    EXPECT_EQ(saved->Comment, "x?y?z?");
+    ASSERT_EQ(saved->Count, 1);
+    EXPECT_EQ(static_cast<TArvilo_Var *>(saved->GetItem(0))->Params.Title.str(), "default?1");
+    EXPECT_EQ(static_cast<TArvilo_Var *>(saved->GetItem(0))->Comment, "??");
 }
 
 TEST_F(ArviloMain, OpensTheFileOfTheCommandLineAndADroppedFile)

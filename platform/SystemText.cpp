@@ -1,4 +1,6 @@
-#include "platform/Latin1.h"
+#include "platform/SystemText.h"
+
+#include "platform/CodePage.h"
 
 #include <QFile>
 
@@ -7,11 +9,6 @@ namespace {
 unsigned char FoldAscii(unsigned char c)
 {
     return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 0x20) : c;
-}
-
-unsigned char FoldLatin1(unsigned char c)
-{
-    return c >= 0xC0 && c <= 0xDE && c != 0xD7 ? static_cast<unsigned char>(c + 0x20) : FoldAscii(c);
 }
 
 template <unsigned char (*Fold)(unsigned char)>
@@ -27,15 +24,36 @@ bool SameFolded(const std::string &A, const std::string &B)
 
 } // namespace
 
-QString ToQ(const std::string &latin1)
+QString ToQ(const std::string &text)
 {
-    return QString::fromLatin1(latin1.data(), static_cast<qsizetype>(latin1.size()));
+    QString out(static_cast<qsizetype>(text.size()), Qt::Uninitialized);
+    QChar *p = out.data();
+    for (const char c : text)
+        *p++ = QChar(CodePageChar(static_cast<unsigned char>(c)));
+    return out;
 }
 
 std::string FromQ(const QString &text)
 {
-    const QByteArray bytes = text.toLatin1();
-    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+    std::string out;
+    out.reserve(static_cast<size_t>(text.size()));
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        char32_t c = text[i].unicode();
+        // A pair of surrogates is one character, and one '?'.
+        if (QChar::isHighSurrogate(c) && i + 1 < n && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            ++i;
+        }
+        unsigned char byte;
+        out += CodePageByte(c, byte) ? static_cast<char>(byte) : '?';
+    }
+    return out;
+}
+
+QString InCodePage(const QString &text)
+{
+    return ToQ(FromQ(text));
 }
 
 QString FileNameToQ(const std::string &name)
@@ -54,9 +72,9 @@ bool SameTextAscii(const std::string &A, const std::string &B)
     return SameFolded<FoldAscii>(A, B);
 }
 
-bool SameTextLatin1(const std::string &A, const std::string &B)
+bool SameTextCodePage(const std::string &A, const std::string &B)
 {
-    return SameFolded<FoldLatin1>(A, B);
+    return SameFolded<CodePageLower>(A, B);
 }
 
 std::string UpperCaseAscii(std::string Text)
