@@ -7,6 +7,8 @@
 
 namespace {
 
+std::vector<std::string> givenArguments;
+
 // In a session without a D-Bus session bus, the desktop integration's first
 // look for one (for a global menu bar, while the main window is built) has
 // the D-Bus library start a bus of its own: it forks the whole program to run
@@ -31,7 +33,14 @@ void LookForSessionBusWithoutLaunch()
 TApplication::TApplication(int &argc, char **argv)
     : QApplication(argc, argv)
 {
+    // The toolkit has taken its own options out of argv by now.
+    givenArguments.assign(argv + (argc > 0 ? 1 : 0), argv + argc);
     LookForSessionBusWithoutLaunch();
+}
+
+const std::vector<std::string> &ProgramArguments()
+{
+    return givenArguments;
 }
 
 bool TApplication::notify(QObject *receiver, QEvent *event)

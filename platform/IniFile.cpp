@@ -3,6 +3,7 @@
 #include "platform/IntText.h"
 #include "platform/Latin1.h"
 #include "platform/StringList.h"
+#include "platform/Streams.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -44,7 +45,8 @@ bool ParseInt(const std::string &s, int &value)
 
 std::string SysError(const std::string &what, const std::string &name)
 {
-    return "Cannot " + what + " the settings file \"" + name + "\": " + std::strerror(errno);
+    const int err = errno; // the failure's, before the name's conversion runs
+    return "Cannot " + what + " the settings file \"" + FileNameText(name) + "\": " + SysErrorText(err);
 }
 
 bool WriteAll(int fd, const std::string &text)
@@ -166,8 +168,9 @@ void TIniFile::Save()
     // neither written to nor replaced.
     struct stat target {};
     if (::stat(FFileName.c_str(), &target) == 0 && !S_ISREG(target.st_mode)) {
+        const std::string message = "Cannot write the settings file \"" + FileNameText(FFileName) + "\": it is no regular file.";
         errno = S_ISDIR(target.st_mode) ? EISDIR : EINVAL;
-        throw EIniFileException("Cannot write the settings file \"" + FFileName + "\": it is no regular file.");
+        throw EIniFileException(message);
     }
     // A new file renamed over the old one, so a failed write (full disk)
     // leaves the old settings whole. Where no new file can be made beside it
@@ -269,10 +272,10 @@ void TIniFile::WriteString(const std::string &Section, const std::string &Ident,
 {
     const std::string name = TrimBlanks(Ident);
     if (!CanHold(Section) || !CanHold(Ident) || name.find('=') != std::string::npos || name.rfind(';', 0) == 0)
-        throw EIniValueError("The settings file \"" + FFileName + "\" cannot hold an entry named \"" + Ident
+        throw EIniValueError("The settings file \"" + FileNameText(FFileName) + "\" cannot hold an entry named \"" + Ident
                              + "\" in the section \"" + Section + "\".");
     if (!CanHold(Value))
-        throw EIniValueError("The settings file \"" + FFileName + "\" cannot hold the value of \"" + Ident
+        throw EIniValueError("The settings file \"" + FileNameText(FFileName) + "\" cannot hold the value of \"" + Ident
                              + "\": it contains a line break.");
     Load();
     if (TLine *l = FindEntry(Section, Ident)) {
