@@ -4,6 +4,9 @@
 
 #include <QDBusConnection>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 namespace {
 
@@ -28,6 +31,18 @@ void LookForSessionBusWithoutLaunch()
     qunsetenv("DBUS_SESSION_BUS_ADDRESS");
 }
 
+// The toolkit's own catalogue for the desktop's language. The program's own
+// texts never go through a translator: they stay as written.
+void LoadToolkitTexts(QCoreApplication &App)
+{
+    auto *translator = new QTranslator(&App);
+    if (translator->load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+}
+
 } // namespace
 
 TApplication::TApplication(int &argc, char **argv)
@@ -35,6 +50,7 @@ TApplication::TApplication(int &argc, char **argv)
 {
     // The toolkit has taken its own options out of argv by now.
     givenArguments.assign(argv + (argc > 0 ? 1 : 0), argv + argc);
+    LoadToolkitTexts(*this);
     LookForSessionBusWithoutLaunch();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The application object: every exception that leaves an event handler ends
-// in one error box, and the program goes on.
+// in one error box, and the program goes on. It shows the toolkit's own texts
+// (file dialogs, standard buttons, edit menus) in the desktop's language.
 #include <QApplication>
 #include <exception>
 #include <string>
