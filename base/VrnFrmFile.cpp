@@ -12,7 +12,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMenu>
@@ -89,6 +88,11 @@ std::string MruCaption(int Number, const std::string &Path)
     return "&" + std::to_string(Number) + "  " + Path;
 }
 
+std::string NotFound(const std::string &Path)
+{
+    return "File \"" + FileNameText(Path) + "\" not found.";
+}
+
 } // namespace
 
 TFrmFile::TFrmFile(QWidget *parent)
@@ -96,9 +100,9 @@ TFrmFile::TFrmFile(QWidget *parent)
 {
     setObjectName("FrmFile");
     resize(618, 401);
-    const QStringList args = QCoreApplication::arguments();
-    for (qsizetype i = 1; i < args.size(); ++i)
-        Params.push_back(FileNameFromQ(args[i]));
+    // The names as given: the toolkit's decoded list turns bytes that are not
+    // UTF-8 into replacement characters, which name no file.
+    Params = ProgramArguments();
 
     IglToolBar = {NewPicture(), OpenPicture(), SavePicture()};
 
@@ -414,28 +418,40 @@ void TFrmFile::MnuMru1Click(QAction *Sender)
     if (FileExists(path)) {
         OpenFile(path);
     } else {
-        MsgBox("File \"" + path + "\" not found.", MB_ICONEXCLAMATION);
+        MsgBox(NotFound(path), MB_ICONEXCLAMATION);
         FileOpen();
     }
 }
 
 void TFrmFile::WMStartup()
 {
-    // The start-up code of a derived form may have marked the document; it
-    // starts clean in every case, also when the open fails.
-    struct TClearAtEnd {
-        TFrmFile *Form;
-        ~TClearAtEnd() { Form->SetModified(false); }
-    } clearAtEnd{this};
-    if (!Params.empty() && FileExists(Params[0]))
-        OpenFile(Params[0]);
+    const bool named = !Params.empty();
+    const bool exists = named && FileExists(Params[0]);
+    {
+        // The start-up code of a derived form may have marked the document;
+        // it starts clean in every case, also when the open fails.
+        struct TClearAtEnd {
+            TFrmFile *Form;
+            ~TClearAtEnd() { Form->SetModified(false); }
+        } clearAtEnd{this};
+        if (exists)
+            OpenFile(Params[0]);
+    }
+    // The user named this file: one that is not there is said, not passed
+    // over, once the window shows its clean new document.
+    if (named && !exists)
+        MsgBox(NotFound(Params[0]), MB_ICONEXCLAMATION);
 }
 
 void TFrmFile::WMDropFiles(const std::vector<std::string> &Names)
 {
-    if (Names.empty() || Names[0].empty() || Names[0].size() > MaxDroppedName)
-        return;
+    if (Names.empty() || Names[0].empty())
+        return; // no local file, refused while dragging
     const std::string name = Names[0];
+    if (name.size() > MaxDroppedName) {
+        MsgBox("The file \"" + FileNameText(name) + "\" cannot be opened: its name is too long.", MB_ICONEXCLAMATION);
+        return;
+    }
     if (QuerySaveChanges())
         OpenFile(name);
 }
@@ -443,12 +459,20 @@ void TFrmFile::WMDropFiles(const std::vector<std::string> &Names)
 namespace {
 
 // The local file names of a drag's URLs, in order (empty for other URLs).
+// The bytes of a name come from the URL's own escapes: its decoded text has
+// replacement characters where the name is not UTF-8.
 std::vector<std::string> DroppedNames(const QMimeData *data)
 {
     std::vector<std::string> names;
     if (data && data->hasUrls())
-        for (const QUrl &url : data->urls())
-            names.push_back(url.isLocalFile() ? FileNameFromQ(url.toLocalFile()) : std::string());
+        for (const QUrl &url : data->urls()) {
+            if (!url.isLocalFile())
+                names.emplace_back();
+            else if (!url.host().isEmpty()) // a share, as the toolkit names it
+                names.push_back(FileNameFromQ(url.toLocalFile()));
+            else
+                names.push_back(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString());
+        }
     return names;
 }
 
@@ -496,9 +520,9 @@ void TFrmFile::closeEvent(QCloseEvent *event)
 
 void TFrmFile::dragEnterEvent(QDragEnterEvent *event)
 {
-    // A name the window would not open is refused already while dragging.
+    // Only a local file is taken; one it cannot open is said at the drop.
     const std::vector<std::string> names = DroppedNames(event->mimeData());
-    if (!names.empty() && !names[0].empty() && names[0].size() <= MaxDroppedName)
+    if (!names.empty() && !names[0].empty())
         event->acceptProposedAction();
     else
         event->ignore();

@@ -13,7 +13,7 @@
 #include "base/VrnMisc.h"
 #include "base/VrnSettings.h"
 #include "platform/Application.h"
-#include "platform/Latin1.h"
+#include "platform/SystemText.h"
 #include "profiler/LibArvilo.h"
 #include "profiler/LibNavigation.h"
 #include "profiler/UntArviloMain.h"

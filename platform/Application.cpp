@@ -4,8 +4,13 @@
 
 #include <QDBusConnection>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 namespace {
+
+std::vector<std::string> givenArguments;
 
 // In a session without a D-Bus session bus, the desktop integration's first
 // look for one (for a global menu bar, while the main window is built) has
@@ -26,12 +31,32 @@ void LookForSessionBusWithoutLaunch()
     qunsetenv("DBUS_SESSION_BUS_ADDRESS");
 }
 
+// The toolkit's own catalogue for the desktop's language. The program's own
+// texts never go through a translator: they stay as written.
+void LoadToolkitTexts(QCoreApplication &App)
+{
+    auto *translator = new QTranslator(&App);
+    if (translator->load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+}
+
 } // namespace
 
 TApplication::TApplication(int &argc, char **argv)
     : QApplication(argc, argv)
 {
+    // The toolkit has taken its own options out of argv by now.
+    givenArguments.assign(argv + (argc > 0 ? 1 : 0), argv + argc);
+    LoadToolkitTexts(*this);
     LookForSessionBusWithoutLaunch();
+}
+
+const std::vector<std::string> &ProgramArguments()
+{
+    return givenArguments;
 }
 
 bool TApplication::notify(QObject *receiver, QEvent *event)

@@ -1,16 +1,23 @@
 #pragma once
 // The application object: every exception that leaves an event handler ends
-// in one error box, and the program goes on.
+// in one error box, and the program goes on. It shows the toolkit's own texts
+// (file dialogs, standard buttons, edit menus) in the desktop's language.
 #include <QApplication>
 #include <exception>
 #include <string>
 #include <utility>
+#include <vector>
 
 class TApplication : public QApplication {
 public:
     TApplication(int &argc, char **argv);
     bool notify(QObject *receiver, QEvent *event) override;
 };
+
+// The program's arguments after its name, as the bytes that were given (the
+// toolkit's own options taken out): a file name need not be valid UTF-8.
+// Empty until a TApplication exists.
+const std::vector<std::string> &ProgramArguments();
 
 // Shows the application's error box for an exception nobody caught.
 void ShowException(const std::exception &e);

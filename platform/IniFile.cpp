@@ -146,8 +146,9 @@ void TIniFile::Save()
     // neither written to nor replaced.
     struct stat target {};
     if (::stat(FFileName.c_str(), &target) == 0 && !S_ISREG(target.st_mode)) {
+        const std::string message = "Cannot write the settings file \"" + FileNameText(FFileName) + "\": it is no regular file.";
         errno = S_ISDIR(target.st_mode) ? EISDIR : EINVAL;
-        throw EIniFileException("Cannot write the settings file \"" + FFileName + "\": it is no regular file.");
+        throw EIniFileException(message);
     }
     // Written as project files are: the old settings stay whole until the
     // new ones are complete on disk, and a killed write leaves nothing
@@ -158,7 +159,7 @@ void TIniFile::Save()
         file.Commit();
     } catch (const EStreamError &e) {
         errno = e.Code;
-        throw EIniFileException("Cannot write the settings file \"" + FFileName + "\": " + e.Reason);
+        throw EIniFileException("Cannot write the settings file \"" + FileNameText(FFileName) + "\": " + e.Reason);
     }
     Dirty = false;
     Loaded = true;
@@ -220,10 +221,10 @@ void TIniFile::WriteString(const std::string &Section, const std::string &Ident,
 {
     const std::string name = TrimBlanks(Ident);
     if (!CanHold(Section) || !CanHold(Ident) || name.find('=') != std::string::npos || name.rfind(';', 0) == 0)
-        throw EIniValueError("The settings file \"" + FFileName + "\" cannot hold an entry named \"" + Ident
+        throw EIniValueError("The settings file \"" + FileNameText(FFileName) + "\" cannot hold an entry named \"" + Ident
                              + "\" in the section \"" + Section + "\".");
     if (!CanHold(Value))
-        throw EIniValueError("The settings file \"" + FFileName + "\" cannot hold the value of \"" + Ident
+        throw EIniValueError("The settings file \"" + FileNameText(FFileName) + "\" cannot hold the value of \"" + Ident
                              + "\": it contains a line break.");
     Load();
     if (TLine *l = FindEntry(Section, Ident)) {

@@ -67,6 +67,11 @@ std::string FileNameFromQ(const QString &name)
     return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
+std::string FileNameText(const std::string &Name)
+{
+    return FromQ(FileNameToQ(Name));
+}
+
 bool SameTextAscii(const std::string &A, const std::string &B)
 {
     return SameFolded<FoldAscii>(A, B);

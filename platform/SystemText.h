@@ -12,6 +12,9 @@ QString InCodePage(const QString &text);
 // File names keep the file system's own bytes.
 QString FileNameToQ(const std::string &name);
 std::string FileNameFromQ(const QString &name);
+// A file name as a text of the system, for the messages that name a file:
+// the characters the file system's bytes stand for, not those bytes.
+std::string FileNameText(const std::string &Name);
 
 // Equal apart from the letter case of the ASCII letters. For names that are
 // raw bytes, such as file names, where folding other bytes could match parts

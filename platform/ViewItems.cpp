@@ -1,6 +1,6 @@
 #include "platform/ViewItems.h"
 
-#include "platform/Latin1.h"
+#include "platform/SystemText.h"
 
 #include <QPixmap>
 #include <QPointer>

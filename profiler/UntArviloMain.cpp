@@ -55,7 +55,7 @@ std::string WithReason(const std::string &Text, std::string Reason)
 
 std::string SaveFailure(const std::string &Name, const std::string &Reason)
 {
-    std::string text = WithReason("The project could not be saved to \"" + Name + "\".", Reason);
+    std::string text = WithReason("The project could not be saved to \"" + FileNameText(Name) + "\".", Reason);
     // A failed save never touches the old file.
     if (FileExists(Name))
         text += " The file on disk is unchanged.";
@@ -323,13 +323,13 @@ void TFrmArviloMain::LoadFromFile(const std::string &Name)
             std::rethrow_exception(fault);
         } catch (const EVrnStreamWrapCreate &e) {
             // The store's own text names neither the file nor the command.
-            throw EVrnError(WithReason("The project file \"" + Name + "\" could not be opened.", e.Reason));
+            throw EVrnError(WithReason("The project file \"" + FileNameText(Name) + "\" could not be opened.", e.Reason));
         }
     }
     // The window shows what could be read; the document form then leaves it
     // unnamed, so a plain Save cannot write it over the file it came from.
     if (!complete)
-        throw EVrnError("The project file \"" + Name + "\" could not be read completely: it is damaged, "
+        throw EVrnError("The project file \"" + FileNameText(Name) + "\" could not be read completely: it is damaged, "
                         "truncated or no project file. What could be read is shown as a new, unnamed project.");
 }
 

@@ -4,6 +4,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-translations-l10n # the toolkit's own texts in the desktop's language
   libgtest-dev libgmock-dev libbenchmark-dev
   fontconfig fonts-dejavu-core
   clang libclang-rt-14-dev

@@ -270,8 +270,8 @@ bool TStreamNode::RunWithWrapper(TStreamType StreamType, bool Loading, TStep Ste
     if (Loading && GetClassKind() == ckList)
         ClearChildren();
     if (Loading)
-        throw EVrnStreamOutOfMemory("There is not enough memory to load the file \"" + Settings.FileName + "\".");
-    throw EVrnStreamOutOfMemory("There is not enough memory to save the file \"" + Settings.FileName
+        throw EVrnStreamOutOfMemory("There is not enough memory to load the file \"" + FileNameText(Settings.FileName) + "\".");
+    throw EVrnStreamOutOfMemory("There is not enough memory to save the file \"" + FileNameText(Settings.FileName)
                                 + "\"; the file was left as it was.");
 }
 

@@ -370,8 +370,9 @@ TEST_F(DecimalEdit, PastedAndDroppedTextFollowsTheSameRules)
     QMenu *menu = Edit.findChild<QMenu *>("EditMenu");
     ASSERT_NE(menu, nullptr);
     QAction *pasteAction = nullptr;
+    // Its text is the toolkit's own, in the desktop's language.
     for (QAction *a : menu->actions())
-        if (a->text().startsWith(QStringLiteral("&Paste")))
+        if (a->text().startsWith(QCoreApplication::translate("QLineEdit", "&Paste")))
             pasteAction = a;
     ASSERT_NE(pasteAction, nullptr);
     pasteAction->trigger();

@@ -14,6 +14,7 @@
 #include <QDropEvent>
 #include <QMenu>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -155,7 +156,9 @@ TEST_F(FrmFile, MenuItemsFollowTheirActions)
     EXPECT_EQ(names.join(","), "MnuNew,MnuOpen,MnuSave,MnuSaveAs,N2,MnuMru1,MnuMru2,MnuMru3,MnuMru4,MnuMru5,"
                                "MnuSepMru,MnuExit");
     EXPECT_EQ(FromQ(Form->MnuOpen->text()), "\xD6&ffnen...");
-    EXPECT_EQ(Form->MnuSave->text(), "&Speichern\tCtrl+S");
+    // The shortcut's key names are the desktop's.
+    EXPECT_EQ(Form->MnuSave->text(), QLocale::system().language() == QLocale::German ? "&Speichern\tStrg+S"
+                                                                                     : "&Speichern\tCtrl+S");
     EXPECT_EQ(Form->ToolButton3->defaultAction(), Form->ActSave);
     Form->ActSave->setEnabled(false);
     EXPECT_FALSE(Form->MnuSave->isEnabled());
@@ -436,6 +439,7 @@ TEST_F(FrmFile, StartUpOpensAnExistingFirstArgument)
 TEST_F(FrmFile, StartUpWithoutAUsableArgumentLeavesACleanNewDocument)
 {
     for (const std::vector<std::string> &params : {std::vector<std::string>{}, {Path("none.doc")}}) {
+        Dialogs.Messages.clear();
         Form = TFrmFile::Create<TFrmTestDoc>(&Settings);
         Form->Params = params;
         Form->MarkOnShow = true;
@@ -443,7 +447,14 @@ TEST_F(FrmFile, StartUpWithoutAUsableArgumentLeavesACleanNewDocument)
         EXPECT_EQ(Form->Calls, (std::vector<std::string>{"new", "show"}));
         EXPECT_FALSE(Form->Modified);
         EXPECT_EQ(Caption(), Title());
-        EXPECT_TRUE(Dialogs.Messages.empty());
+        // A file the user named that is not there is said, not passed over.
+        if (params.empty()) {
+            EXPECT_TRUE(Dialogs.Messages.empty());
+        } else {
+            ASSERT_EQ(Dialogs.Messages.size(), 1u);
+            EXPECT_EQ(Dialogs.Messages[0].Text, "File \"" + params[0] + "\" not found.");
+            EXPECT_EQ(Dialogs.Messages[0].Type, mtWarning);
+        }
     }
 }
 
@@ -480,13 +491,18 @@ TEST_F(FrmFile, DroppedFileIsOpenedAfterTheQuery)
     Form->WMDropFiles({fits});
     EXPECT_EQ(Form->Calls.back(), "load " + fits);
     Form->Calls.clear();
-    Form->WMDropFiles({fits + "x"});
-    EXPECT_TRUE(Form->Calls.empty());
+    // Taken while dragging, so that the drop can say why it is not opened.
     QMimeData longName;
     longName.setUrls({QUrl::fromLocalFile(FileNameToQ(fits + "x"))});
-    QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &longName, Qt::LeftButton, Qt::NoModifier);
-    Form->dragEnterEvent(&refused);
-    EXPECT_FALSE(refused.isAccepted());
+    QDragEnterEvent longEnter(QPoint(5, 5), Qt::CopyAction, &longName, Qt::LeftButton, Qt::NoModifier);
+    Form->dragEnterEvent(&longEnter);
+    EXPECT_TRUE(longEnter.isAccepted());
+    Dialogs.Messages.clear();
+    QDropEvent longDrop(QPointF(5, 5), Qt::CopyAction, &longName, Qt::LeftButton, Qt::NoModifier);
+    Form->dropEvent(&longDrop);
+    EXPECT_TRUE(Form->Calls.empty());
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].Text, "The file \"" + fits + "x\" cannot be opened: its name is too long.");
 }
 
 TEST_F(FrmFile, BusyCursorIsRestoredWhenOpenOrSaveRaises)

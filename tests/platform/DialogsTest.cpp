@@ -7,7 +7,10 @@
 #include "tests/common/RealFiles.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QLabel>
+#include <QLocale>
+#include <QPushButton>
 #include <QMessageBox>
 #include <QTimer>
 #include <QDir>
@@ -141,4 +144,49 @@ TEST(MessageBox, ShowsItsTextAsPlainText)
     EXPECT_EQ(Dialogs().MessageDlg(nullptr, "Arvilo", text, mtError, mbOK), mrOk);
     EXPECT_EQ(format, Qt::PlainText);
     EXPECT_EQ(shown.toStdString(), text);
+}
+
+// The toolkit's own texts (standard buttons, the file dialog) follow the
+// desktop's language; the system's own texts stay as written. An English
+// desktop sees English, as before.
+TEST(ToolkitTexts, FollowTheDesktopsLanguage)
+{
+    const QLocale::Language language = QLocale::system().language();
+    const bool german = language == QLocale::German;
+    if (!german && language != QLocale::English && language != QLocale::C)
+        GTEST_SKIP() << "written for a German or an English desktop";
+    const std::string question = "M\xF6" "chten Sie wirklich l\xF6schen \"Var1 default\"";
+    QStringList buttons;
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        for (const QMessageBox::StandardButton b : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
+            buttons << box->button(b)->text();
+        if (auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label")))
+            shown = label->text();
+        box->done(QMessageBox::No);
+    });
+    SetDialogs(nullptr);
+    EXPECT_EQ(Dialogs().MessageDlg(nullptr, "Arvilo", question, mtConfirmation, mbYes | mbNo | mbCancel), mrNo);
+    EXPECT_EQ(buttons, german ? QStringList({"&Ja", "&Nein", "Abbrechen"}) : QStringList({"&Yes", "&No", "Cancel"}));
+    EXPECT_EQ(shown, ToQ(question));
+
+    QTemporaryDir dir;
+    TFileDialogRequest request{"Speichern unter", "Arvilos|*.Arv", "Arv", FileNameFromQ(dir.path()), ""};
+    QStringList texts;
+    AnswerFileDialog(QString(), QString(), [&](QFileDialog *d) {
+        for (const char *name : {"lookInLabel", "fileNameLabel", "fileTypeLabel"})
+            if (auto *label = d->findChild<QLabel *>(QString::fromLatin1(name)))
+                texts << label->text();
+        if (auto *box = d->findChild<QDialogButtonBox *>(QStringLiteral("buttonBox")))
+            for (const QDialogButtonBox::StandardButton b : {QDialogButtonBox::Save, QDialogButtonBox::Cancel})
+                if (QPushButton *button = box->button(b))
+                    texts << button->text();
+        texts << d->windowTitle();
+    });
+    EXPECT_FALSE(TQtDialogs().SaveFile(nullptr, request));
+    EXPECT_EQ(texts, german ? QStringList({"Suchen in:", "Datei&name:", "Dateien des Typs:", "S&peichern", "Abbrechen",
+                                           "Speichern unter"})
+                            : QStringList({"Look in:", "File &name:", "Files of type:", "&Save", "Cancel", "Speichern unter"}));
 }

@@ -20,11 +20,19 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <random>
 #include <set>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -194,4 +202,136 @@ TEST_F(ArviloFiles, PipesInPlaceOfFilesDoNotHang)
     struct stat st {};
     ASSERT_EQ(::stat(settings.c_str(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+// A folder named with a letter beyond ASCII: the caption, the recent list and
+// every message name its files as the file system has them.
+TEST_F(ArviloFiles, MessagesNameTheFilesAsTheFileSystemHasThem)
+{
+    Start();
+    const QString folder = Dir.filePath(QStringLiteral(u"Pr\u00FCfungen 2026"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const auto shown = [&](const char *Name) { return folder + QLatin1Char('/') + QLatin1String(Name); };
+    const auto named = [&](const char *Name) { return FileNameFromQ(shown(Name)); };
+
+    SaveAs(named("projekt1.Arv"));
+    ASSERT_EQ(Main->FileName, named("projekt1.Arv"));
+    EXPECT_EQ(Main->windowTitle(), ToQ(ApplicationTitle() + " - ") + shown("projekt1.Arv"));
+    EXPECT_EQ(Main->MnuMru1->text(), QStringLiteral("&1  ") + shown("projekt1.Arv"));
+
+    // A recent file that is gone; the Open dialog that follows is cancelled.
+    Main->Mru.Add(named("projekt2.Arv"));
+    Main->UpdateMruMenu();
+    Dialogs.Messages.clear();
+    AnswerFileDialog(QString());
+    Main->MnuMru2->trigger();
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(ToQ(LastMessage()), QStringLiteral("File \"") + shown("projekt2.Arv") + QStringLiteral("\" not found."));
+
+    // An open that fails.
+    SetFileText(named("projekt3.Arv"), "no project");
+    Dialogs.Messages.clear();
+    Drop(named("projekt3.Arv"));
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_TRUE(ToQ(LastMessage()).startsWith(QStringLiteral("The project file \"") + shown("projekt3.Arv") + QStringLiteral("\" could not be ")))
+        << LastMessage();
+
+    // A save that fails.
+    const std::string readOnly = named("projekt4.Arv");
+    SetFileText(readOnly, "keep");
+    ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
+    Dialogs.Messages.clear();
+    SaveAs(readOnly);
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(ToQ(LastMessage()), QStringLiteral("The project could not be saved to \"") + shown("projekt4.Arv")
+                                      + QStringLiteral("\". Reason: The file is read-only. The file on disk is unchanged."));
+}
+
+namespace {
+
+// Runs this test program again, with the test Test alone, Argument as its one
+// argument and ResultVariable naming File in its environment; false when it
+// fails or does not end within a minute.
+bool RunAgain(const std::string &Test, const std::string &Argument, const std::string &ResultVariable,
+              const std::string &File)
+{
+    const std::string exe = FileNameFromQ(QCoreApplication::applicationFilePath());
+    const std::string filter = "--gtest_filter=" + Test;
+    char *const argv[] = {const_cast<char *>(exe.c_str()), const_cast<char *>(filter.c_str()),
+                          const_cast<char *>(Argument.c_str()), nullptr};
+    std::vector<std::string> variables;
+    for (char **e = environ; *e; ++e)
+        variables.emplace_back(*e);
+    variables.push_back(ResultVariable + "=" + File);
+    std::vector<char *> envp;
+    for (std::string &v : variables)
+        envp.push_back(v.data());
+    envp.push_back(nullptr);
+    pid_t pid = 0;
+    if (::posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv, envp.data()) != 0)
+        return false;
+    int status = 0;
+    for (int waited = 0; ::waitpid(pid, &status, WNOHANG) == 0; waited += 10) {
+        if (waited >= 60000) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+} // namespace
+
+// A project named on the command line (or dropped) in bytes that are not
+// UTF-8, as a Latin-1 name of older systems: that file is opened, and one
+// that is not there is said. The start runs in a new process of this test
+// program, which has the name as its argument as the program would.
+TEST_F(ArviloFiles, ANameIsTakenAsTheBytesGiven)
+{
+    const char *const resultVariable = "ARV_START_RESULT";
+    if (const char *result = std::getenv(resultVariable)) {
+        // The new process: started as main() starts the program, then what
+        // it opened and said.
+        Destroy();
+        AppDir = ExtractFilePath(result);
+        InitSettingsFor(AppDir + "arvilo");
+        Create(true);
+        Start();
+        std::string said = Main->FileName;
+        for (const auto &m : Dialogs.Messages)
+            said += "\n" + m.Text;
+        SetFileText(result, said);
+        return;
+    }
+    Start();
+    const std::string latin1 = AppDir + "lat\xE4\xF6.Arv";
+    // The toolkit's removal of the temporary folder cannot name this file.
+    struct TRemove {
+        std::string Name;
+        ~TRemove() { ::unlink(Name.c_str()); }
+    } remove{latin1};
+    Main->EdtTitle->setText(QStringLiteral("Latin-1"));
+    Main->SaveToFile(latin1);
+    const std::string test = std::string(::testing::UnitTest::GetInstance()->current_test_suite()->name()) + "."
+                             + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    const std::string result = AppDir + "result";
+    ASSERT_TRUE(RunAgain(test, latin1, resultVariable, result));
+    EXPECT_EQ(FileText(result), latin1);
+
+    const std::string missing = AppDir + "fehlt\xE4.Arv";
+    ASSERT_TRUE(RunAgain(test, missing, resultVariable, result));
+    const QString said = ToQ(FileText(result));
+    EXPECT_TRUE(said.startsWith(QStringLiteral("\nFile \"") + FileNameToQ(AppDir) + QStringLiteral("fehlt"))) << FileText(result);
+    EXPECT_TRUE(said.endsWith(QStringLiteral(".Arv\" not found."))) << FileText(result);
+    EXPECT_EQ(said.count(QLatin1Char('\n')), 1) << FileText(result);
+
+    // Dropped, as a file manager escapes the name's bytes.
+    Main->EdtTitle->setText(QStringLiteral("changed"));
+    Dialogs.MessageAnswers = {mrNo}; // to the save query
+    EXPECT_TRUE(Drop(latin1));
+    EXPECT_EQ(Dialogs.Messages.size(), 1u) << LastMessage();
+    EXPECT_EQ(Main->FileName, latin1);
+    EXPECT_EQ(Main->EdtTitle->text(), QStringLiteral("Latin-1"));
 }

@@ -29,11 +29,14 @@ protected:
         Destroy();
         AppDir = SavedAppDir;
     }
-    void Create()
+    // With Arguments, the process's arguments name the project to open, as
+    // the program's own do.
+    void Create(bool Arguments = false)
     {
         Project = new TArvilo(nullptr);
         Main = TFrmFile::Create<TFrmArviloMain>();
-        Main->Params.clear(); // the test runner's own arguments
+        if (!Arguments)
+            Main->Params.clear(); // the test runner's own arguments
         FrmArviloMain = Main.get();
         Panel = std::make_unique<TFrmPnlParameter>();
         FrmPnlParameter = Panel.get();
@@ -57,11 +60,12 @@ protected:
         QCoreApplication::processEvents();
     }
     // Drags the file onto the main window and drops it there, as a file
-    // manager does; whether the window accepted the drag.
+    // manager does (the name's bytes escaped in the URL); whether the window
+    // accepted the drag.
     bool Drop(const std::string &Name)
     {
         QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(FileNameToQ(Name))});
+        data.setUrls({QUrl::fromEncoded("file://" + QByteArray::fromStdString(Name).toPercentEncoding("/"))});
         QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(Main.get(), &enter);
         QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
