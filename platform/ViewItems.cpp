@@ -181,11 +181,9 @@ QTreeWidgetItem *FindViewNode(const QTreeWidget *View, const std::function<bool(
     return nullptr;
 }
 
-QTreeWidgetItem *NewViewNode(QTreeWidget *View, QTreeWidgetItem *Parent, const std::string &Text, void *Data,
-                             int ImageIndex, int SelectedIndex)
+QTreeWidgetItem *NewViewNode(const QTreeWidget *View, const std::string &Text, void *Data, int ImageIndex,
+                             int SelectedIndex)
 {
-    // Filled before it joins the view, which then hears of it once instead
-    // of once for every property.
     auto *node = new TViewNode;
     node->setText(0, ToQ(Text));
     node->Text = Text;
@@ -194,10 +192,6 @@ QTreeWidgetItem *NewViewNode(QTreeWidget *View, QTreeWidgetItem *Parent, const s
     node->ImageIndex = ImageIndex;
     node->SelectedIndex = SelectedIndex;
     UpdateIcon(node, View);
-    if (Parent)
-        Parent->addChild(node);
-    else
-        View->addTopLevelItem(node);
     return node;
 }
 

@@ -31,10 +31,11 @@ TImageList ViewImages(const QTreeWidget *View);
 // The first node in display order (depth first, collapsed nodes included)
 // that Match accepts; null when none.
 QTreeWidgetItem *FindViewNode(const QTreeWidget *View, const std::function<bool(const QTreeWidgetItem *)> &Match);
-// A new last node under Parent, or a new last top-level node of View, that
-// shows a text of the system and has its Data and images set.
-QTreeWidgetItem *NewViewNode(QTreeWidget *View, QTreeWidgetItem *Parent, const std::string &Text, void *Data,
-                             int ImageIndex, int SelectedIndex);
+// A new node for View, not yet in it, that shows a text of the system and
+// has its Data and images set: filled before it joins, so the view hears of
+// it once instead of once for every property.
+QTreeWidgetItem *NewViewNode(const QTreeWidget *View, const std::string &Text, void *Data, int ImageIndex,
+                             int SelectedIndex);
 // Shows a text of the system in the node; a node of NewViewNode that shows
 // it already is left alone.
 void SetNodeText(QTreeWidgetItem *Node, const std::string &Text);

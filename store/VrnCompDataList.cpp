@@ -10,6 +10,7 @@
 #include <exception>
 #include <typeinfo>
 #include <unordered_set>
+#include <utility>
 
 TCompDataList::TCompDataList() : ViewState(DefaultViewState())
 {
@@ -78,6 +79,8 @@ TCompDataList *ShownChild(TListNode *Node)
 // A refill of a tree view: the nodes it has are filled again in their
 // places, and only those beyond are made or removed. A tree of many thousand
 // nodes is so not built anew for every click, and looks the same as if it were.
+// New nodes under a node of the view join it together at the end, which the
+// view hears of once instead of once for each.
 class TTreeRefill {
 public:
     // Wanted: the object whose first node is to be found on the way.
@@ -85,10 +88,14 @@ public:
     ~TTreeRefill()
     {
         Active = Outer;
+        // After a failure the new nodes join without their view states.
+        JoinNew(false);
         // Whatever was not filled again goes, as a rebuild would not have it.
         for (const auto &[parent, taken] : Taken)
             Trim(parent, taken);
     }
+    // The new nodes join the view and take their objects' view states there.
+    void Finish() { JoinNew(true); }
     TTreeRefill(const TTreeRefill &) = delete;
     TTreeRefill &operator=(const TTreeRefill &) = delete;
 
@@ -97,6 +104,17 @@ public:
     static QTreeWidgetItem *Take(QTreeWidget *Tree, QTreeWidgetItem *ParentNode)
     {
         return Active && Active->Tree == Tree ? Active->TakeNext(ParentNode) : nullptr;
+    }
+    // Keeps Node, new, for the end when ParentNode is a node of the tree
+    // being refilled; false when it is to join at once.
+    static bool Defer(QTreeWidget *Tree, QTreeWidgetItem *ParentNode, QTreeWidgetItem *Node)
+    {
+        if (!Active || Active->Tree != Tree || !ParentNode || ParentNode->treeWidget() != Tree)
+            return false;
+        if (Active->New.empty() || Active->New.back().first != ParentNode)
+            Active->New.emplace_back(ParentNode, QList<QTreeWidgetItem *>());
+        Active->New.back().second.append(Node);
+        return true;
     }
     // Node now shows Data.
     static void Shows(QTreeWidgetItem *Node, const void *Data)
@@ -123,6 +141,23 @@ private:
         if (node->childCount() > 0)
             Taken.try_emplace(node, 0);
         return node;
+    }
+    void JoinNew(bool Apply)
+    {
+        for (auto &[parent, nodes] : std::exchange(New, {})) {
+            parent->addChildren(nodes);
+            if (!Apply)
+                continue;
+            // In display order, each with its own children.
+            std::vector<QTreeWidgetItem *> pending(nodes.rbegin(), nodes.rend());
+            while (!pending.empty()) {
+                QTreeWidgetItem *node = pending.back();
+                pending.pop_back();
+                static_cast<TCompDataList *>(NodeData(node))->ApplyToTreeNode(node);
+                for (int i = node->childCount() - 1; i >= 0; --i)
+                    pending.push_back(node->child(i));
+            }
+        }
     }
     void Trim(QTreeWidgetItem *ParentNode, int Keep)
     {
@@ -151,6 +186,8 @@ private:
     std::unordered_map<QTreeWidgetItem *, int> Taken;
     QTreeWidgetItem *LastParent = nullptr;
     int *LastCount = nullptr;
+    // New nodes by the node of the view they join, in the order made.
+    std::vector<std::pair<QTreeWidgetItem *, QList<QTreeWidgetItem *>>> New;
 };
 
 // The next child of ParentNode, or the next top-level node of Tree, showing
@@ -163,7 +200,14 @@ QTreeWidgetItem *AddChild(QTreeWidget *Tree, QTreeWidgetItem *ParentNode, const 
         SetNodeText(node, Caption);
         return node;
     }
-    return NewViewNode(Tree, ParentNode, Caption, Obj, Obj->GetImageIndex(), Obj->GetSelectedIndex());
+    QTreeWidgetItem *node = NewViewNode(Tree, Caption, Obj, Obj->GetImageIndex(), Obj->GetSelectedIndex());
+    if (TTreeRefill::Defer(Tree, ParentNode, node))
+        return node;
+    if (ParentNode)
+        ParentNode->addChild(node);
+    else
+        Tree->addTopLevelItem(node);
+    return node;
 }
 
 } // namespace
@@ -263,6 +307,7 @@ void TCompDataList::FillTreeView(QTreeWidget *Tree, bool FullExpand)
     try {
         TTreeRefill refill(Tree, CurrentItem);
         AddRootToTree(Tree, nullptr);
+        refill.Finish();
         node = refill.Found;
     } catch (...) {
         failure = std::current_exception();
