@@ -610,6 +610,7 @@ void TFrmArviloMain::ActAddVarExecute()
     AddVariation(true);
     Project->Current = nullptr;
     Navigations->FillTree(TvwNavigation, false);
+    MarkModified();
 }
 
 void TFrmArviloMain::ActRemoveVarExecute()
@@ -630,6 +631,7 @@ void TFrmArviloMain::ActRemoveVarExecute()
     v->Owner->Delete(v);
     Project->EnumerateVariations();
     Navigations->FillTree(TvwNavigation, false);
+    MarkModified();
 }
 
 void TFrmArviloMain::ActInfoExecute()

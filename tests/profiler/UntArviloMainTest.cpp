@@ -786,6 +786,40 @@ TEST_F(ArviloMain, ModifiedOnlyWhenTheContentChanged)
     EXPECT_EQ(Dialogs.Messages.size(), asked + 1);
 }
 
+// The mark shows at once what a save would change: after F9, after an added
+// or removed variation, and it goes again when all is as saved.
+TEST_F(ArviloMain, TheMarkFollowsF9AndTheVariationsAtOnce)
+{
+    Start();
+    Click("Var1 default");
+    Type(Panel->EdtDaMax, "45");
+    Panel->ActProfiling->trigger();
+    EXPECT_TRUE(Main->Modified);
+    EXPECT_EQ(Caption(), Title() + " *");
+    Type(Panel->EdtDaMax, "50");
+    Panel->ActProfiling->trigger();
+    EXPECT_FALSE(Main->Modified);
+    EXPECT_EQ(Caption(), Title());
+
+    Click("Var1 default");
+    Main->ActAddVar->trigger();
+    EXPECT_TRUE(Main->Modified);
+    Click("Var2 default");
+    Dialogs.MessageAnswers = {mrYes};
+    Main->ActRemoveVar->trigger();
+    EXPECT_FALSE(Main->Modified) << "the variations are those of the start again";
+
+    // A new variation in the place of a removed one is another node in the
+    // file, though its values are the same.
+    Click("Var1 default");
+    Main->ActAddVar->trigger();
+    Click("Var1 default");
+    Dialogs.MessageAnswers = {mrYes};
+    Main->ActRemoveVar->trigger();
+    ASSERT_EQ(Project->Count, 1);
+    EXPECT_TRUE(Main->Modified);
+}
+
 // The comment counts with the bytes a save would store: turning a no-break
 // space into a blank is an edit (the box's plain text shows both as blanks).
 TEST_F(ArviloMain, ANoBreakSpaceTurnedIntoABlankIsAChange)
