@@ -7,12 +7,14 @@
 #   scripts/bench.sh [build-dir]     (default: build-bench)
 #   RUNS=5                           runs of every figure (at least 5 for the table)
 #   SIZES=10000,100000,1000000       project sizes for save, load and cost per variation
+#   OPEN_SIZES=10000,40000,100000,1000000  project sizes for open to idle
 set -euo pipefail
 export LC_ALL=C
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-bench}
 runs=${RUNS:-5}
 sizes=${SIZES:-10000,100000,1000000}
+open_sizes=${OPEN_SIZES:-10000,40000,100000,1000000}
 [ "$runs" -ge 5 ] || { echo "RUNS must be at least 5" >&2; exit 2; }
 
 "$root/scripts/deps.sh"
@@ -64,6 +66,26 @@ for ((i = 0; i < runs; i++)); do
     cold="$cold $(GLIBC_TUNABLES=glibc.malloc.hugetlb=1 "$bin/store_bench" --cold "$work/p10k.Arv" 10000 | awk '{ print $3 }')"
 done
 echo "$cold" >>"$raw"
+
+# The profiler on big projects: open to idle, then a click on a variation and
+# a key in a panel edit (open_bench). Each run is a new process.
+echo "running open_bench at ${open_sizes//,/, } variations"
+for n in ${open_sizes//,/ }; do
+    [ -f "$work/p$n.Arv" ] || "$bin/store_bench" --make "$work/p$n.Arv" "$n"
+    figures="open click key"
+    declare -A got=()
+    for ((i = 0; i < runs; i++)); do
+        out=$("$bin/open_bench" "$work/p$n.Arv" 2>/dev/null)
+        for f in $figures; do
+            got[$f]="${got[$f]:-} $(awk -v f="$f" '$1 == f { print $2 }' <<<"$out")"
+        done
+    done
+    for f in $figures; do
+        echo "$f$n${got[$f]}" >>"$raw"
+    done
+    unset got
+done
+rm -f "$work"/p*.Arv
 
 echo "running huff_bench"
 "$bin/huff_bench" --runs "$runs" | grep '^rate ' | sed 's/^rate //' >>"$raw"
@@ -137,6 +159,17 @@ END {
                 sprintf("%.2fx", per[n, "b"] / per[1, "b"]), sprintf("%.2fx", per[n, "m"] / per[1, "m"]))
         delete per
     }
+    timed("open to idle, 10,000 variations", "0.6 s", "", "open10000", "ms")
+    timed("open to idle, 40,000 variations", "9.6 s", "<= 1.5 s", "open40000", "ms")
+    timed("open to idle, 100,000 variations", "82 s", "<= 4 s", "open100000", "ms")
+    timed("open to idle, 1,000,000 variations", "> 240 s", "", "open1000000", "ms")
+    if (stats("open100000", 0) > 0) {
+        b100k = best; m100k = median
+        if (stats("open1000000", 0) > 0)
+            row("  open to idle, 1,000,000 against 100,000", "", "<= 10x", sprintf("%.1fx", best / b100k), sprintf("%.1fx", median / m100k))
+    }
+    timed("click on a variation, 100,000 variations, to idle", "", "<= 50 ms", "click100000", "ms")
+    timed("key in a panel edit, 100,000 variations, to idle", "", "<= 50 ms", "key100000", "ms")
     rate("Huffman coding, 64 MB mixed input", "360-520 MB/s", ">= 700 MB/s", "huffman-code")
     rate("Huffman decoding, 64 MB mixed input", "430-470 MB/s", ">= 700 MB/s", "huffman-decode")
     rate("  gzip -1, the same input", "", "", "gzip-code")
