@@ -153,6 +153,15 @@ std::string FloatToDecStrTrim(double X, int Decimals, char DecSep)
     return text;
 }
 
+std::string FloatToGeneralStr(double X, int Precision, char DecSep)
+{
+    char buf[64];
+    const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, X, std::chars_format::general, Precision);
+    std::string text(buf, r.ptr);
+    std::replace(text.begin(), text.end(), '.', DecSep);
+    return text;
+}
+
 double DecStrToFloat(const std::string &Text, char DecSep, double Default)
 {
     std::string s = Text;

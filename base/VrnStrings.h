@@ -14,6 +14,9 @@ void RoundDigitsHalfUp(std::string &Digits, size_t Keep, size_t &IntLen);
 std::string FloatToDecStr(double X, int Decimals, char DecSep, char ThousandSep);
 // As FloatToDecStr without grouping, trailing zeros removed; empty for 0.
 std::string FloatToDecStrTrim(double X, int Decimals, char DecSep);
+// The general number format ("%.*g") with Precision significant digits and
+// DecSep as the point, as the calculator shows its results.
+std::string FloatToGeneralStr(double X, int Precision, char DecSep);
 // The strict decimal grammar; Default for an empty text or one that does not convert.
 double DecStrToFloat(const std::string &Text, char DecSep, double Default);
 

@@ -23,7 +23,6 @@
 #include <QSignalBlocker>
 #include <QToolButton>
 
-#include <charconv>
 #include <cmath>
 
 TFrmMirtel *FrmMirtel = nullptr;
@@ -32,28 +31,10 @@ namespace {
 
 const char *const InvalidRange = "ung\xFCltiger Bereich";
 
-std::string WithUserSeparator(std::string text)
-{
-    const char sep = SystemDecimalSeparator();
-    for (char &c : text)
-        if (c == '.')
-            c = sep;
-    return text;
-}
-
-// The general number format ("%.*g") with Precision significant digits and
-// '.' as the point; std::to_chars never looks at the C library's locale.
-std::string GeneralText(double value, int precision)
-{
-    char buf[64];
-    const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, precision);
-    return std::string(buf, r.ptr);
-}
-
 // The run-time library's shortest general text of a Double (15 digits).
 std::string FloatToStr(double value)
 {
-    return WithUserSeparator(GeneralText(value, 15));
+    return FloatToGeneralStr(value, 15, SystemDecimalSeparator());
 }
 
 // The kind index a combo box item carries.
@@ -114,7 +95,7 @@ QFrame *Line(QWidget *parent, const char *name, QFrame::Shape shape, int left, i
 std::string FormatResult(double Value)
 {
     // "%8.3g" with the blanks around it removed: the width only pads.
-    return WithUserSeparator(GeneralText(Value, 3));
+    return FloatToGeneralStr(Value, 3, SystemDecimalSeparator());
 }
 
 TFrmMirtel::TFrmMirtel(QWidget *parent)
