@@ -138,26 +138,28 @@ void TIniSettings::ReadStrings(const std::string &Section, TStrings &List, const
 
 void TIniSettings::WriteStrings(const std::string &Section, TStrings &List, bool SkipEmpty, bool Quote)
 {
-    // Each entry on its own, so that a failed write still leaves the whole
-    // list in memory for the next successful one.
-    const int old = Ini->ReadInteger(Section, "Count", 0);
-    int k = 0;
-    for (int i = 0; i < List.Count(); ++i) {
-        const std::string item = List.Strings(i);
-        if (SkipEmpty && item.empty())
-            continue;
-        // An item with a line break cannot be an entry of the file: it is
-        // left out, like an empty one, instead of breaking the file's lines.
-        if (!TIniFile::CanHold(item))
-            continue;
-        ++k;
-        Store([&] { Ini->WriteString(Section, std::to_string(k), Quote ? Quoted(item) : item); });
+    // The entries change in memory and go to disk together, when the hold
+    // ends; a failed write keeps the whole list in memory for the next one.
+    {
+        TIniFile::THold hold(*Ini);
+        const int old = Ini->ReadInteger(Section, "Count", 0);
+        int k = 0;
+        for (int i = 0; i < List.Count(); ++i) {
+            const std::string item = List.Strings(i);
+            if (SkipEmpty && item.empty())
+                continue;
+            // An item with a line break cannot be an entry of the file: it is
+            // left out, like an empty one, instead of breaking the file's lines.
+            if (!TIniFile::CanHold(item))
+                continue;
+            ++k;
+            Ini->WriteString(Section, std::to_string(k), Quote ? Quoted(item) : item);
+        }
+        Ini->WriteInteger(Section, "Count", k);
+        for (int j = k + 1; j <= std::min(old, MaxListCount); ++j)
+            Ini->DeleteKey(Section, std::to_string(j));
     }
-    Store([&] { Ini->WriteInteger(Section, "Count", k); });
-    for (int j = k + 1; j <= std::min(old, MaxListCount); ++j)
-        Store([&] { Ini->DeleteKey(Section, std::to_string(j)); });
-    if (AutoFlush)
-        Flush();
+    Flush();
 }
 
 void TIniSettings::ReadKeys(const std::string &Key, TStrings &List)

@@ -141,6 +141,8 @@ std::string TIniFile::Compose() const
 void TIniFile::Save()
 {
     Dirty = true;
+    if (Holds > 0)
+        return;
     const std::string text = Compose();
     // A pipe, device or folder in the file's place is no settings file: it is
     // neither written to nor replaced.

@@ -45,13 +45,28 @@ public:
     void ReadSection(const std::string &Section, TStrings &List);
     // The section names, in file order (List is cleared first).
     void ReadSections(TStrings &List);
-    // Writes out a change that an earlier write could not store.
+    // Writes out a change that an earlier write could not store, or that a
+    // hold kept back.
     void UpdateFile();
+
+    // While one is open, writes stay in memory: a list of entries goes to
+    // disk once, by UpdateFile after the hold, not once for each entry.
+    class THold {
+    public:
+        explicit THold(TIniFile &AFile) : File(AFile) { ++File.Holds; }
+        ~THold() { --File.Holds; }
+        THold(const THold &) = delete;
+        THold &operator=(const THold &) = delete;
+
+    private:
+        TIniFile &File;
+    };
 
     // Files above this size are taken as damaged and read as empty.
     static constexpr std::int64_t MaxFileSize = 1 << 20;
 
 private:
+    int Holds = 0;
     struct TLine {
         std::string Name;  // entry name, trimmed; empty for a line that is no entry
         std::string Value; // entry value, or the whole line when it is no entry
