@@ -415,7 +415,7 @@ void TFrmFile::MnuMru1Click(QAction *Sender)
         return;
     const std::string caption = Sender->data().toByteArray().toStdString();
     const std::string path = caption.size() > 4 ? caption.substr(4) : std::string();
-    if (FileExists(path)) {
+    if (!NoSuchFile(path)) {
         OpenFile(path);
     } else {
         MsgBox(NotFound(path), MB_ICONEXCLAMATION);
@@ -426,7 +426,8 @@ void TFrmFile::MnuMru1Click(QAction *Sender)
 void TFrmFile::WMStartup()
 {
     const bool named = !Params.empty();
-    const bool exists = named && FileExists(Params[0]);
+    // A folder, or a file that cannot be read, goes to the open, which says why.
+    const bool exists = named && !NoSuchFile(Params[0]);
     {
         // The start-up code of a derived form may have marked the document;
         // it starts clean in every case, also when the open fails.

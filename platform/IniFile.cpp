@@ -2,6 +2,7 @@
 
 #include "platform/FileReplacement.h"
 #include "platform/IntText.h"
+#include "platform/Streams.h"
 #include "platform/StringList.h"
 #include "platform/SystemText.h"
 
@@ -156,12 +157,25 @@ void TIniFile::Save()
     // new ones are complete on disk, and a killed write leaves nothing
     // behind for long.
     try {
-        TFileReplacement file(FFileName);
-        file.WriteBuffer(text.data(), static_cast<std::int64_t>(text.size()));
-        file.Commit();
+        try {
+            TFileReplacement file(FFileName);
+            file.WriteBuffer(text.data(), static_cast<std::int64_t>(text.size()));
+            file.Commit();
+        } catch (const EFOpenError &e) {
+            // A shared install may lock the folder and leave each user a
+            // writable settings file in it: that file is written over in
+            // place, the one way left to keep the settings.
+            if ((e.Code != EACCES && e.Code != EPERM) || ::access(FFileName.c_str(), W_OK) != 0)
+                throw;
+            TFileStream file(FFileName, fmOpenWrite);
+            file.WriteBuffer(text.data(), static_cast<std::int64_t>(text.size()));
+            file.SetSize(static_cast<std::int64_t>(text.size()));
+            if (::fsync(file.Handle()) != 0)
+                throw EWriteError("Stream write error", SysErrorText(errno), errno);
+        }
     } catch (const EStreamError &e) {
         errno = e.Code;
-        throw EIniFileException("Cannot write the settings file \"" + FileNameText(FFileName) + "\": " + e.Reason);
+        throw EIniFileException("Cannot write the settings file \"" + FileNameText(FFileName) + "\": " + e.Reason + ".");
     }
     Dirty = false;
     Loaded = true;

@@ -95,7 +95,9 @@ void TMemo::insertFromMimeData(const QMimeData *source)
     QPlainTextEdit::insertFromMimeData(&held);
 }
 
-void KeepToCodePage(QLineEdit *Edit)
+void KeepToCodePage(QLineEdit *Edit, int Capacity)
 {
     Edit->setValidator(new TCodePageValidator(Edit));
+    // One byte a character in the code page: the limit is the stored one.
+    Edit->setMaxLength(Capacity);
 }

@@ -35,4 +35,5 @@ private:
 
 // The same for a line edit, whose every change its validator sees, however
 // it came. Once a character is replaced, undo cannot reach the edits before.
-void KeepToCodePage(QLineEdit *Edit);
+// The edit takes at most Capacity characters, as many as the text stores.
+void KeepToCodePage(QLineEdit *Edit, int Capacity);

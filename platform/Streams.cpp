@@ -76,6 +76,15 @@ std::string ExtractFilePath(const std::string &Path)
 
 namespace {
 
+// Raises E for the call that failed, with the system's text for errno as its reason.
+template <class E>
+[[noreturn]] void RaiseSysError(const char *What)
+{
+    const int err = errno;
+    const std::string reason = SysErrorText(err);
+    throw E(std::string(What) + " " + reason, reason, err);
+}
+
 [[noreturn]] void ThrowOpenFailure(bool Create, const std::string &FileName, const std::string &Reason, int Code)
 {
     const std::string msg = (Create ? "Cannot create file \"" : "Cannot open file \"") + FileName + "\". " + Reason;
@@ -167,7 +176,7 @@ std::int64_t TFileStream::Seek(std::int64_t Offset, TSeekOrigin Origin)
     const int whence = Origin == soBeginning ? SEEK_SET : Origin == soCurrent ? SEEK_CUR : SEEK_END;
     const off_t pos = ::lseek(Fd, static_cast<off_t>(Offset), whence);
     if (pos < 0)
-        throw EStreamError(std::string("Stream seek error. ") + std::strerror(errno));
+        RaiseSysError<EStreamError>("Stream seek error.");
     return pos;
 }
 
@@ -175,14 +184,14 @@ std::int64_t TFileStream::Size()
 {
     struct stat st {};
     if (::fstat(Fd, &st) != 0)
-        throw EStreamError(std::string("Stream size error. ") + std::strerror(errno));
+        RaiseSysError<EStreamError>("Stream size error.");
     return st.st_size;
 }
 
 void TFileStream::SetSize(std::int64_t NewSize)
 {
     if (::ftruncate(Fd, static_cast<off_t>(NewSize)) != 0)
-        throw EWriteError(std::string("Stream size error. ") + std::strerror(errno));
+        RaiseSysError<EWriteError>("Stream size error.");
 }
 
 TMemoryStream::TMemoryStream(const std::vector<std::uint8_t> &Bytes)
@@ -362,6 +371,12 @@ bool DirectoryExists(const std::string &Name)
 {
     struct stat st {};
     return ::stat(Name.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool NoSuchFile(const std::string &Name)
+{
+    struct stat st {};
+    return Name.empty() || (::stat(Name.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR));
 }
 
 bool DeleteFile(const std::string &FileName)

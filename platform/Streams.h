@@ -144,6 +144,9 @@ private:
 // File system helpers on byte-string names.
 bool FileExists(const std::string &FileName);
 bool DirectoryExists(const std::string &Name);
+// Whether Name is no entry of the file system at all; false for an entry
+// that is there but cannot be reached or read (the open then says why).
+bool NoSuchFile(const std::string &Name);
 bool DeleteFile(const std::string &FileName);
 // Creates the directory and its missing parents; true when it exists afterwards.
 bool ForceDirectories(const std::string &Name);

@@ -161,10 +161,10 @@ void TFrmArviloMain::BuildProjectPage()
     Label3 = PlaceLabel(Panel4, "Label3", "Project", 8, 144, bold);
     lblTitle = PlaceLabel(Panel4, "lblTitle", "Title", 8, 162, plain);
     EdtTitle = Place<QLineEdit>(Panel4, "EdtTitle", 8, 178, 217, 21);
-    KeepToCodePage(EdtTitle);
+    KeepToCodePage(EdtTitle, decltype(TArviloBlock::Title)::Capacity);
     Label1 = PlaceLabel(Panel4, "Label1", "Culture/Stock", 8, 206, plain);
     EdtStock = Place<QLineEdit>(Panel4, "EdtStock", 8, 222, 217, 21);
-    KeepToCodePage(EdtStock);
+    KeepToCodePage(EdtStock, decltype(TArviloBlock::CultureStock)::Capacity);
     QFont italic = EdtStock->font();
     italic.setItalic(true);
     EdtStock->setFont(italic);

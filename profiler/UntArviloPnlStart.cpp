@@ -209,7 +209,7 @@ void TFrmPnlParameter::BuildInputs(QGridLayout *grid)
 {
     Label1 = BoldLabel(PnlStart, "Label1", "Title");
     EdtTitle = Named(new QLineEdit(PnlStart), "EdtTitle");
-    KeepToCodePage(EdtTitle);
+    KeepToCodePage(EdtTitle, decltype(TArviloVarParams::Title)::Capacity);
     Label24 = BoldLabel(PnlStart, "Label24", "Comment");
     MmoComment = Named(new TMemo(PnlStart), "MmoComment");
     MmoComment->setFrameShape(QFrame::NoFrame);

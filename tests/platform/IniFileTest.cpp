@@ -162,6 +162,10 @@ TEST(IniFile, AKilledWriteLeavesTheOldOrTheNewFileAndNoDebris)
 
     std::mt19937 random(4711);
     std::uniform_int_distribution<long long> delay(0, 3 * writeTime.count());
+    // Unnamed files again for the tests that follow, also when one fails here.
+    struct TRestore {
+        ~TRestore() { TFileReplacement::UseUnnamedFiles = true; }
+    } restore;
     for (const bool unnamed : {true, false}) {
         TFileReplacement::UseUnnamedFiles = unnamed;
         for (int kill = 0; kill < 60; ++kill) {
@@ -203,5 +207,4 @@ TEST(IniFile, AKilledWriteLeavesTheOldOrTheNewFileAndNoDebris)
                                                      << entries.join(", ").toStdString();
         }
     }
-    TFileReplacement::UseUnnamedFiles = true;
 }

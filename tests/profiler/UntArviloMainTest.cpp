@@ -497,6 +497,13 @@ TEST_F(ArviloMain, CharactersTheCodePageCannotHoldShowAsTheyAreStored)
     drop(Panel->MmoComment->viewport(), alpha + emoji);
     EXPECT_EQ(Panel->MmoComment->toPlainText().toStdString(), "??");
 
+    // No longer than the file holds: what shows is all that is kept.
+    QApplication::clipboard()->setText(QString(300, QLatin1Char('t')));
+    Panel->EdtTitle->setFocus();
+    Panel->EdtTitle->selectAll();
+    QTest::keyClick(Panel->EdtTitle, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Panel->EdtTitle->text(), QString(255, QLatin1Char('t')));
+
     // Saved as shown.
     Dialogs.FileAnswers = {Path("fremd.arv")};
     Main->ActSaveAs->trigger();
@@ -506,7 +513,7 @@ TEST_F(ArviloMain, CharactersTheCodePageCannotHoldShowAsTheyAreStored)
     EXPECT_EQ(saved->Block.CultureStock.str(), "?z?");
     EXPECT_EQ(saved->Comment, "x?y?z?");
     ASSERT_EQ(saved->Count, 1);
-    EXPECT_EQ(static_cast<TArvilo_Var *>(saved->GetItem(0))->Params.Title.str(), "default?1");
+    EXPECT_EQ(static_cast<TArvilo_Var *>(saved->GetItem(0))->Params.Title.str(), std::string(255, 't'));
     EXPECT_EQ(static_cast<TArvilo_Var *>(saved->GetItem(0))->Comment, "??");
 }
 
