@@ -472,7 +472,8 @@ std::vector<std::string> DroppedNames(const QMimeData *data)
             else if (!url.host().isEmpty()) // a share, as the toolkit names it
                 names.push_back(FileNameFromQ(url.toLocalFile()));
             else
-                names.push_back(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString());
+                // Fully encoded, the path is plain ASCII; its escapes give the bytes.
+                names.push_back(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toUtf8()).toStdString());
         }
     return names;
 }
