@@ -10,14 +10,10 @@
 // store_bench --make FILE N writes such a project.
 #include "base/VrnCmpStandard.h"
 #include "base/VrnFiles.h"
-#include "base/VrnMisc.h"
-#include "base/VrnSettings.h"
+#include "bench/ProfilerWindows.h"
 #include "platform/Application.h"
 #include "platform/SystemText.h"
-#include "profiler/LibArvilo.h"
 #include "profiler/LibNavigation.h"
-#include "profiler/UntArviloMain.h"
-#include "profiler/UntArviloPnlStart.h"
 
 #include <QAbstractEventDispatcher>
 #include <QEventLoop>
@@ -78,15 +74,11 @@ int main(int argc, char **argv)
     const std::string binDir = AppDir;
     AppDir = FileNameFromQ(home.path()) + "/";
     QFile::copy(FileNameToQ(binDir + "Theory.txt"), FileNameToQ(AppDir + "Theory.txt"));
-    OnSettingsError = ShowErrorText;
-    InitSettings();
-    Project = new TArvilo(nullptr);
     {
-        std::unique_ptr<TFrmArviloMain> main = TFrmFile::Create<TFrmArviloMain>();
+        TProfilerWindows profiler;
+        TFrmArviloMain *main = profiler.Main.get();
+        TFrmPnlParameter *panel = profiler.Panel.get();
         main->Params = {argv[1]};
-        FrmArviloMain = main.get();
-        auto panel = std::make_unique<TFrmPnlParameter>();
-        FrmPnlParameter = panel.get();
         main->resize(1000, 700);
         main->show();
         RunUntilIdle([&] { return !main->FileName.empty(); });
@@ -108,12 +100,6 @@ int main(int argc, char **argv)
         panel->EdtDa->end(false);
         std::printf("key %.1f ms\n", UntilIdle([&] { QTest::keyClick(panel->EdtDa, Qt::Key_5); }));
         main->Modified = false; // no save question on the way out
-        main->close();
-        main.reset();
-        FrmArviloMain = nullptr;
-        FrmPnlParameter = nullptr;
     }
-    delete Project;
-    Project = nullptr;
     return 0;
 }

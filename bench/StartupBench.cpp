@@ -2,12 +2,8 @@
 // the first exposed main window, on whatever platform QT_QPA_PLATFORM names.
 // Prints the time since the process started (from the kernel's start time,
 // 10 ms resolution) and since main() was entered (the part our code costs).
-#include "base/VrnMisc.h"
-#include "base/VrnSettings.h"
+#include "bench/ProfilerWindows.h"
 #include "platform/Application.h"
-#include "profiler/LibArvilo.h"
-#include "profiler/UntArviloMain.h"
-#include "profiler/UntArviloPnlStart.h"
 
 #include <QWindow>
 
@@ -65,26 +61,14 @@ int main(int argc, char **argv)
     const double beforeMain = SecondsSinceProcessStart();
 
     TApplication app(argc, argv);
-    OnSettingsError = ShowErrorText;
-    InitSettings();
-    Project = new TArvilo(nullptr);
     TExposeWatch watch;
     {
-        std::unique_ptr<TFrmArviloMain> main = TFrmFile::Create<TFrmArviloMain>();
-        FrmArviloMain = main.get();
-        auto panel = std::make_unique<TFrmPnlParameter>();
-        FrmPnlParameter = panel.get();
-        main->winId(); // the native window, to watch its exposure
-        main->windowHandle()->installEventFilter(&watch);
-        main->show();
+        TProfilerWindows profiler;
+        profiler.Main->winId(); // the native window, to watch its exposure
+        profiler.Main->windowHandle()->installEventFilter(&watch);
+        profiler.Main->show();
         app.exec();
-        main->close();
-        main.reset();
-        FrmArviloMain = nullptr;
-        FrmPnlParameter = nullptr;
     }
-    delete Project;
-    Project = nullptr;
 
     if (!watch.Done) {
         std::fprintf(stderr, "the window was never exposed\n");
