@@ -170,8 +170,10 @@ void TIniFile::Save()
             TFileStream file(FFileName, fmOpenWrite);
             file.WriteBuffer(text.data(), static_cast<std::int64_t>(text.size()));
             file.SetSize(static_cast<std::int64_t>(text.size()));
-            if (::fsync(file.Handle()) != 0)
-                throw EWriteError("Stream write error", SysErrorText(errno), errno);
+            if (::fsync(file.Handle()) != 0) {
+                const int err = errno;
+                throw EWriteError("Stream write error", SysErrorText(err), err);
+            }
         }
     } catch (const EStreamError &e) {
         errno = e.Code;

@@ -185,9 +185,7 @@ QTreeWidgetItem *NewViewNode(const QTreeWidget *View, const std::string &Text, v
                              int SelectedIndex)
 {
     auto *node = new TViewNode;
-    node->setText(0, ToQ(Text));
-    node->Text = Text;
-    node->TextKnown = true;
+    SetNodeText(node, Text);
     node->Data = Data;
     node->ImageIndex = ImageIndex;
     node->SelectedIndex = SelectedIndex;
